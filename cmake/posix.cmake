@@ -1,0 +1,32 @@
+# Linux: the program over our own Win32 layer, shown by the FLTK driver; tests use the headless
+# driver.
+file(GLOB WIN32_POSIX_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/platform/posix/kernel32/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/posix/model/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/posix/driver/*.cpp)
+add_library(win32_posix STATIC ${WIN32_POSIX_SOURCES})
+target_include_directories(win32_posix PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(win32_posix PRIVATE ${SORVEL_WARNINGS})
+target_link_libraries(sorvel_program PUBLIC win32_posix)
+
+file(GLOB WIN32_HEADLESS_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/platform/posix/driver/headless/*.cpp)
+add_library(win32_headless STATIC ${WIN32_HEADLESS_SOURCES})
+target_link_libraries(win32_headless PUBLIC win32_posix)
+target_compile_options(win32_headless PRIVATE ${SORVEL_WARNINGS})
+
+# Debian's FLTK CMake package is incomplete; the library is found directly.
+find_path(FLTK_INCLUDE_DIR FL/Fl.H REQUIRED)
+find_library(FLTK_LIBRARY fltk REQUIRED)
+find_package(X11 REQUIRED)
+file(GLOB WIN32_FLTK_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/platform/posix/driver/fltk/*.cpp)
+add_executable(sorvel app/win_main.cpp ${WIN32_FLTK_SOURCES})
+target_include_directories(sorvel PRIVATE ${FLTK_INCLUDE_DIR})
+target_compile_options(sorvel PRIVATE ${SORVEL_WARNINGS})
+target_link_libraries(sorvel PRIVATE sorvel_program win32_posix ${FLTK_LIBRARY} ${X11_LIBRARIES})
+
+option(SORVEL_TESTS "Build the tests" ON)
+if(SORVEL_TESTS)
+  include(cmake/tests.cmake)
+endif()

@@ -1,0 +1,2 @@
+// The headless display driver for tests.
+#include "platform/winapi.h"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the Linux program with its tests (build/linux) and the 32-bit Windows program
+# (build/windows). Usage: scripts/build.sh [linux|windows|all]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+which="${1:-all}"
+jobs="$(nproc)"
+
+if [ "$which" = linux ] || [ "$which" = all ]; then
+  cmake -S . -B build/linux -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+  cmake --build build/linux -j "$jobs"
+fi
+if [ "$which" = windows ] || [ "$which" = all ]; then
+  cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=Release > /dev/null
+  cmake --build build/windows -j "$jobs"
+fi
