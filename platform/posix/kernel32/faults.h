@@ -1,0 +1,97 @@
+// Fault injection and call counting for tests of the POSIX kernel32 layer.
+//
+// A test makes chosen kernel32 calls on a chosen path fail, and counts the calls that were made,
+// without any change to the code under test. The program itself never includes this header.
+//
+// Paths. A path given here and the path a program passes to CreateFileA / CreateDirectoryA are
+// both made absolute (a relative path against the current folder at the time of the call) and
+// lexically normal ("//" and "/./" collapsed, "name/.." removed, no trailing "/"); symbolic links
+// are not resolved. Two paths match when these forms are equal byte for byte. A fault or count
+// belongs to the path, so it applies to every handle opened on that path.
+//
+// Cost. Nothing is looked up or recorded while the layer is disarmed: each hooked call first reads
+// one relaxed atomic flag. Any fail...() call, setLocalTime(), reset() and startCounting() arm
+// the layer; disarm() returns it to the state of a program that never used it. Counts are only
+// recorded while the layer is armed, so a test that wants counts calls reset() (or
+// startCounting()) before the calls it counts.
+//
+// Ranges. A ReadFile or WriteFile call covers the bytes from the handle's position up to the
+// position plus the requested length (the requested range, also past the end of the file).
+//   - Reads: a read stops at the first failing byte it covers. A read that starts on a failing
+//     byte fails as the fault says (ReadFailure::error: FALSE with ERROR_CRC and 0 bytes;
+//     ReadFailure::noByte: TRUE with 0 bytes), leaves the position where it was, and uses up one
+//     of that byte's failures. A read that reaches a failing byte later delivers the bytes before
+//     it (TRUE, a short count), moves the position to the failing byte, and uses up nothing.
+//   - Writes: a write that covers a failing byte writes the bytes before it, then fails with the
+//     fault's error (FALSE, the number of bytes written reported), and uses up one failure.
+//   - `times` counts per byte: with failReadRange(p, 10, 19, 2) each of the ten bytes fails its
+//     first two reads. -1 means always. Several faults on one byte are used up in arming order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/winapi.h"
+
+namespace faults {
+
+// Removes every fault, zeroes every count, returns GetLocalTime to the real clock, and arms
+// counting for the test that follows.
+void reset();
+
+// Removes every fault and count and stops recording: hooked calls cost one flag test again.
+void disarm();
+
+// Arms counting without changing any fault.
+void startCounting();
+
+enum class ReadFailure {
+  error,   // ReadFile returns FALSE, GetLastError gives ERROR_CRC, 0 bytes read
+  noByte,  // ReadFile returns TRUE with 0 bytes read
+};
+
+// The first `count` CreateFileA calls on `path` fail with `error`; nothing is opened or created.
+void failOpens(const std::string& path, int count, DWORD error = ERROR_ACCESS_DENIED);
+
+// Reads of the byte at `offset` of `path` fail their first `times` attempts (-1: always).
+void failReads(const std::string& path, std::int64_t offset, int times,
+               ReadFailure how = ReadFailure::error);
+
+// Reads of each byte from `first` to `last` (both included) fail their first `times` attempts.
+void failReadRange(const std::string& path, std::int64_t first, std::int64_t last, int times,
+                   ReadFailure how = ReadFailure::error);
+
+// Writes covering the byte at `offset` of `path` fail their first `times` attempts (-1: always).
+void failWrites(const std::string& path, std::int64_t offset, int times,
+                DWORD error = ERROR_WRITE_FAULT);
+
+// The first `count` CloseHandle calls on handles of `path` fail with `error`. The handle stays
+// open and valid, so a later CloseHandle can succeed.
+void failCloses(const std::string& path, int count, DWORD error = ERROR_WRITE_FAULT);
+
+// The first `count` CreateDirectoryA calls on `path` fail with `error`; nothing is created.
+void failCreateDirectory(const std::string& path, int count, DWORD error = ERROR_ACCESS_DENIED);
+
+// CreateFileA calls on `path`, failed ones included.
+std::int64_t opens(const std::string& path);
+
+// CloseHandle calls on handles of `path`, failed ones included.
+std::int64_t closes(const std::string& path);
+
+// ReadFile calls on handles of `path` whose requested range covered the byte at `offset`.
+std::int64_t readsAt(const std::string& path, std::int64_t offset);
+
+// Of readsAt(path, offset), the calls that asked for exactly one byte.
+std::int64_t singleByteReadsAt(const std::string& path, std::int64_t offset);
+
+// WriteFile calls on handles of `path` whose requested range covered the byte at `offset`.
+std::int64_t writesAt(const std::string& path, std::int64_t offset);
+
+// GetLocalTime returns `fixed` (unchanged, the clock stands still) until reset() or
+// useRealClock().
+void setLocalTime(const SYSTEMTIME& fixed);
+
+// GetLocalTime reads the real clock again.
+void useRealClock();
+
+}  // namespace faults
