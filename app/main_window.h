@@ -48,6 +48,9 @@ inline constexpr int kProgressBarTop = 420;
 inline constexpr int kProgressBarRight = 313;   // one past the last column
 inline constexpr int kProgressBarBottom = 428;  // one past the last row
 
+// The program's own instance handle, as the entry point received it; set by runMainBlock.
+extern HINSTANCE programInstance;
+
 // The main block: start-up, the message loop and the end. Returns the process exit code.
 int runMainBlock(HINSTANCE instance);
 
@@ -65,6 +68,20 @@ void createControls();
 
 // Deletes the six fonts.
 void deleteFonts();
+
+// The control makers used by createControls: each creates a child of mainWindow and shows it.
+HWND createButton(const ShortText& caption, std::int16_t x, std::int16_t y, std::int16_t width,
+                  std::int16_t height, bool enabled);
+HWND createCheckBox(const ShortText& caption, std::int16_t x, std::int16_t y, std::int16_t width,
+                    std::int16_t height);
+HWND createLabel(const ShortText& caption, std::int16_t x, std::int16_t y, std::int16_t width,
+                 std::int16_t height);
+HWND createEdit(std::int16_t x, std::int16_t y, std::int16_t width, std::int16_t height);
+void createResultBox(std::int16_t x, std::int16_t y, std::int16_t width, std::int16_t height);
+
+// Returns a font made by the platform from the given height, width, weight, face and underline.
+HFONT createFont(std::int32_t height, std::int32_t width, std::int32_t weight,
+                 const ShortText& face, bool underline);
 
 // Appends `line` as one line to the result box (nothing when enableConsole is off).
 void consoleWriteLine(const ShortText& line);
