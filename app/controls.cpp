@@ -114,20 +114,34 @@ void createFonts() {
 // Sends WM_SETFONT to every control in the fixed order, each repainting at once.
 void assignFonts() {
   const FontAssignment order[] = {
-      {&labels.byLine, &bylineFont},         {&labels.sourceCaption, &plainFont},
-      {&labels.destinationCaption, &plainFont}, {&stateLine, &plainFont},
-      {&stateLine2, &plainFont},             {&labels.optionsCaption, &setupFont},
-      {&stateLine3, &plainFont},             {&labels.version, &plainFont},
-      {&labels.resultCaption, &resultFont},  {&labels.stateCaption, &plainFont},
-      {&labels.author, &plainFont},          {&labels.productName, &titleFont},
-      {&copyButton, &buttonFont},            {&browseSourceButton, &plainFont},
-      {&browseDestinationButton, &plainFont}, {&sourceEdit, &plainFont},
-      {&destinationEdit, &plainFont},        {&resultBox, &plainFont},
-      {&enableLogBox, &plainFont},           {&rewriteLogBox, &plainFont},
-      {&printProgressBox, &plainFont},       {&printDetailBox, &plainFont},
-      {&verifyDataBox, &plainFont},          {&recognizeBox, &plainFont},
-      {&enableConsoleBox, &plainFont},       {&enableFasterCopyBox, &plainFont},
-      {&saveSettingsBox, &plainFont},        {&haltOnFirstErrorBox, &plainFont},
+      {&labels.byLine, &bylineFont},
+      {&labels.sourceCaption, &plainFont},
+      {&labels.destinationCaption, &plainFont},
+      {&stateLine, &plainFont},
+      {&stateLine2, &plainFont},
+      {&labels.optionsCaption, &setupFont},
+      {&stateLine3, &plainFont},
+      {&labels.version, &plainFont},
+      {&labels.resultCaption, &resultFont},
+      {&labels.stateCaption, &plainFont},
+      {&labels.author, &plainFont},
+      {&labels.productName, &titleFont},
+      {&copyButton, &buttonFont},
+      {&browseSourceButton, &plainFont},
+      {&browseDestinationButton, &plainFont},
+      {&sourceEdit, &plainFont},
+      {&destinationEdit, &plainFont},
+      {&resultBox, &plainFont},
+      {&enableLogBox, &plainFont},
+      {&rewriteLogBox, &plainFont},
+      {&printProgressBox, &plainFont},
+      {&printDetailBox, &plainFont},
+      {&verifyDataBox, &plainFont},
+      {&recognizeBox, &plainFont},
+      {&enableConsoleBox, &plainFont},
+      {&enableFasterCopyBox, &plainFont},
+      {&saveSettingsBox, &plainFont},
+      {&haltOnFirstErrorBox, &plainFont},
       {&forceAccessBox, &plainFont},
   };
   for (const FontAssignment& step : order) {
@@ -160,8 +174,8 @@ HWND createLabel(const ShortText& caption, std::int16_t x, std::int16_t y, std::
 // Creates an empty, enabled single-line edit box; returns its handle. The text is given at
 // creation, so no change notification reaches the window procedure before the check boxes exist.
 HWND createEdit(std::int16_t x, std::int16_t y, std::int16_t width, std::int16_t height) {
-  HWND edit = CreateWindowExA(kEditExStyle, "EDIT", "", kEditStyle, x, y, width, height,
-                              mainWindow, nullptr, programInstance, nullptr);
+  HWND edit = CreateWindowExA(kEditExStyle, "EDIT", "", kEditStyle, x, y, width, height, mainWindow,
+                              nullptr, programInstance, nullptr);
   EnableWindow(edit, TRUE);
   ShowWindow(edit, SW_SHOW);
   return edit;

@@ -43,9 +43,14 @@ void onClicked(HWND sender) {
 // WM_COMMAND: acts on a click or an edit change, then hands the message to the default handling.
 LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (HIWORD(wParam)) {
-    case BN_CLICKED: onClicked(reinterpret_cast<HWND>(lParam)); break;
-    case EN_CHANGE: readCheckBoxes(); break;
-    default: break;
+    case BN_CLICKED:
+      onClicked(reinterpret_cast<HWND>(lParam));
+      break;
+    case EN_CHANGE:
+      readCheckBoxes();
+      break;
+    default:
+      break;
   }
   return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
 }
@@ -83,9 +88,13 @@ HWND createMainWindow() {
 // The main window's procedure: one named handler per message it acts on.
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_DESTROY: return onDestroy();
-    case WM_CLOSE: return onClose(window, wParam, lParam);
-    case WM_COMMAND: return onCommand(window, wParam, lParam);
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DESTROY:
+      return onDestroy();
+    case WM_CLOSE:
+      return onClose(window, wParam, lParam);
+    case WM_COMMAND:
+      return onCommand(window, wParam, lParam);
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
   }
 }
