@@ -82,6 +82,10 @@ struct RECT {
   LONG bottom;
 };
 typedef RECT* LPRECT;
+struct SIZE {
+  LONG cx;
+  LONG cy;
+};
 
 // ---------------------------------------------------------------------------------------------
 // kernel32: errors
@@ -273,6 +277,7 @@ struct MSG {
 };
 typedef MSG* LPMSG;
 
+#define COLOR_WINDOW 5
 #define COLOR_BTNFACE 15
 
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -383,6 +388,11 @@ typedef MSG* LPMSG;
 #define WM_LBUTTONUP 0x0202
 #define WM_USER 0x0400
 
+#define MK_LBUTTON 0x0001
+
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+
 #define SC_MINIMIZE 0xF020
 #define SC_RESTORE 0xF120
 #define SC_CLOSE 0xF060
@@ -405,9 +415,22 @@ typedef MSG* LPMSG;
 // MessageBox
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
+#define MB_ABORTRETRYIGNORE 0x00000002L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_RETRYCANCEL 0x00000005L
+#define MB_TYPEMASK 0x0000000FL
 #define MB_ICONERROR 0x00000010L
+#define MB_ICONQUESTION 0x00000020L
+#define MB_ICONWARNING 0x00000030L
+#define MB_ICONINFORMATION 0x00000040L
 #define IDOK 1
 #define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
 
 struct CREATESTRUCTA {
   LPVOID lpCreateParams;
@@ -450,6 +473,8 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT msgFilterMin, UINT msgFilterMax);
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT msgFilterMin, UINT msgFilterMax,
+                         UINT removeMsg);
 BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
