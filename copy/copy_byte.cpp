@@ -1,0 +1,144 @@
+// The steps of copying one byte: read with retries, substitute what cannot be read, write with
+// retries, read back for verification. Every platform call moves exactly one byte.
+#include <algorithm>
+#include <cstdint>
+#include <random>
+
+#include "copy/copy_job.h"
+#include "copy/copy_one_file.h"
+#include "settings/settings.h"
+
+namespace {
+
+// The ranges of substitute bytes: any byte but 255; for text-like files a letter-like byte from
+// "A" to "c", or, on a second draw of 1, one from "a" onwards (35 values each).
+constexpr int kAnyByteLow = 0;
+constexpr int kAnyByteHigh = 254;
+constexpr int kTextByteLow = 65;
+constexpr int kTextByteHigh = 99;
+constexpr int kLowerTextByteLow = 97;
+constexpr int kLowerTextByteHigh = 131;
+constexpr int kCoinLow = 0;
+constexpr int kCoinHigh = 1;
+constexpr int kCoinForLowerText = 1;
+
+// Returns a value from `low` to `high` inclusive drawn from copyRandom.
+int drawFromCopyRandom(int low, int high) {
+  std::uniform_int_distribution<int> distribution(low, high);
+  return distribution(copyRandom);
+}
+
+// Returns a substitute byte drawn from copyRandom in the ranges above.
+std::uint8_t drawSubstituteByte() {
+  if (!textLike) return static_cast<std::uint8_t>(drawFromCopyRandom(kAnyByteLow, kAnyByteHigh));
+  int value = drawFromCopyRandom(kTextByteLow, kTextByteHigh);
+  if (drawFromCopyRandom(kCoinLow, kCoinHigh) == kCoinForLowerText) {
+    value = drawFromCopyRandom(kLowerTextByteLow, kLowerTextByteHigh);
+  }
+  return static_cast<std::uint8_t>(value);
+}
+
+// Returns one try and up to `depth` retries, as a count that cannot overflow.
+std::int64_t attemptsWithRetries(std::int32_t depth) {
+  return std::max<std::int64_t>(0, depth) + 1;
+}
+
+// Moves the position of `file` to `offset` bytes from its start; returns true when the platform
+// accepted it. The high half travels separately, so offsets beyond 4 GiB work.
+bool setPosition(HANDLE file, std::int64_t offset) {
+  LONG high = static_cast<LONG>(offset >> 32);
+  LONG low = static_cast<LONG>(static_cast<std::uint32_t>(offset));
+  SetLastError(ERROR_SUCCESS);
+  DWORD result = SetFilePointer(file, low, &high, FILE_BEGIN);
+  // INVALID_SET_FILE_POINTER is also a valid low half; only the error code tells them apart.
+  return result != INVALID_SET_FILE_POINTER || GetLastError() == ERROR_SUCCESS;
+}
+
+// Reads one byte at the position of `file` into `byte`; returns true when a byte was delivered.
+// A read that succeeds with no byte (the end of the file) is a failed read.
+bool readOneByte(HANDLE file, std::uint8_t& byte) {
+  std::uint8_t delivered = 0;
+  DWORD count = 0;
+  if (!ReadFile(file, &delivered, 1, &count, nullptr) || count != 1) return false;
+  byte = delivered;
+  return true;
+}
+
+// Writes `byte` at the position of `file`; returns true when the byte was written.
+bool writeOneByte(HANDLE file, std::uint8_t byte) {
+  DWORD count = 0;
+  return WriteFile(file, &byte, 1, &count, nullptr) && count == 1;
+}
+
+// One read of the source byte at `offset` into fileCopy.dataByte; returns true when it delivered.
+// A failed read may leave the position anywhere, so the next one sets it first.
+bool readSourceByteOnce(std::int64_t offset) {
+  if (fileCopy.sourcePosition != offset) {
+    fileCopy.sourcePosition = -1;
+    if (!setPosition(fileCopy.source, offset)) return false;
+    fileCopy.sourcePosition = offset;
+  }
+  if (!readOneByte(fileCopy.source, fileCopy.dataByte)) {
+    fileCopy.sourcePosition = -1;
+    return false;
+  }
+  fileCopy.sourcePosition = offset + 1;
+  return true;
+}
+
+}  // namespace
+
+bool readSourceByte(std::int64_t offset) {
+  // A byte is read at most readDepth + 1 times.
+  std::int64_t attempts = attemptsWithRetries(readDepth);
+  for (std::int64_t attempt = 0; attempt < attempts; ++attempt) {
+    if (readSourceByteOnce(offset)) return true;
+  }
+  return false;
+}
+
+void substituteUnreadableByte() {
+  std::uint8_t drawn = drawSubstituteByte();
+  // Drawn in any case, so that the generator's sequence does not depend on the option.
+  fileCopy.dataByte = settings.subDamagedBitByZero ? 0 : drawn;
+  ++fileCopy.unreadableBytes;
+  if (settings.haltOnFirstError) fileCopy.copyFailed = true;
+}
+
+bool writeDestinationByte() {
+  // A byte is written at most writeDepth + 1 times, always at the same place.
+  std::int64_t attempts = attemptsWithRetries(writeDepth);
+  for (std::int64_t attempt = 0; attempt < attempts; ++attempt) {
+    if (writeOneByte(fileCopy.destination, fileCopy.dataByte)) return true;
+  }
+  return false;
+}
+
+void verifyWrittenByte(std::int64_t offset) {
+  // Exactly depthVerify reads, each from the byte's own offset; the last one decides.
+  bool delivered = false;
+  for (std::int32_t read = 0; read < settings.depthVerify; ++read) {
+    delivered = setPosition(fileCopy.destination, offset) &&
+                readOneByte(fileCopy.destination, fileCopy.checkByte);
+  }
+  if (delivered && fileCopy.checkByte == fileCopy.dataByte) ++fileBytesVerified;
+  // The next byte is written at the end of the destination, right after this one.
+  setPosition(fileCopy.destination, offset + 1);
+}
+
+void copyByteAt(std::int64_t offset) {
+  if (readSourceByte(offset)) {
+    ++fileBytesRead;
+  } else {
+    substituteUnreadableByte();
+  }
+  if (writeDestinationByte()) {
+    ++fileBytesWritten;
+  } else {
+    // A byte that cannot be written ends the copy, whatever haltOnFirstError says.
+    fileCopy.copyFailed = true;
+    reportUnwritableByte();
+  }
+  if (settings.verifyData && !fileCopy.copyFailed) verifyWrittenByte(offset);
+  showProgress();
+}

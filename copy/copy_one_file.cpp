@@ -1,0 +1,104 @@
+// The copy of one file: open the source, create the destination, copy byte by byte, then report
+// and close. The byte steps live in copy_byte.cpp, the progress display in copy_progress.cpp and
+// the texts in copy_report.cpp.
+#include <algorithm>
+#include <cstdint>
+
+#include "copy/copy_job.h"
+#include "copy/copy_one_file.h"
+#include "settings/settings.h"
+
+SingleFileCopy fileCopy;
+
+namespace {
+
+// Opens the source once for reading, sharing reads with other programs: a read-only file, a CD or
+// a medium mounted read-only can be copied. Returns the handle or INVALID_HANDLE_VALUE.
+HANDLE openSourceOnce() {
+  return CreateFileA(fileCopy.sourceFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Returns `depth` + 1 further attempts, no fewer than none, without overflowing 32 bits.
+std::int64_t furtherAttempts(std::int32_t depth) {
+  return std::max<std::int64_t>(0, static_cast<std::int64_t>(depth) + 1);
+}
+
+// Copies every byte of the source in order until the last one or until the copy fails; sets
+// fileCopy.copyFailed and fileCopy.unreadableBytes, and the counters through copyByteAt.
+void copyAllBytes() {
+  fileCopy.copyFailed = false;
+  fileCopy.unreadableBytes = 0;
+  fileCopy.sourcePosition = 0;  // a freshly opened file is read from its start
+  if (settings.showProgressBar) clearProgressBar();
+  for (std::int64_t offset = 0; offset < currentSize; ++offset) {
+    copyByteAt(offset);
+    if (fileCopy.copyFailed) break;
+  }
+}
+
+}  // namespace
+
+bool openSourceFile() {
+  fileCopy.source = openSourceOnce();
+  if (fileCopy.source != INVALID_HANDLE_VALUE) return true;
+  // Archive alone clears read-only, hidden and system for good; the outcome is not examined.
+  if (settings.forceAccess) {
+    SetFileAttributesA(fileCopy.sourceFile.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+  }
+  std::int64_t attempts = furtherAttempts(settings.depthAccess);
+  for (std::int64_t attempt = 0; attempt < attempts; ++attempt) {
+    fileCopy.source = openSourceOnce();
+    if (fileCopy.source != INVALID_HANDLE_VALUE) return true;
+  }
+  return false;
+}
+
+bool createDestinationFile() {
+  // CREATE_NEW: a file that appeared since the job's existence check is never overwritten. The
+  // destination is opened for reading too, since verification reads it back through this handle.
+  fileCopy.destination = CreateFileA(fileCopy.destinationFile.c_str(),
+                                     GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return fileCopy.destination != INVALID_HANDLE_VALUE;
+}
+
+bool closeDestinationFile() {
+  if (CloseHandle(fileCopy.destination)) return true;
+  std::int64_t attempts = furtherAttempts(settings.depthClose);
+  for (std::int64_t attempt = 0; attempt < attempts; ++attempt) {
+    if (CloseHandle(fileCopy.destination)) return true;
+  }
+  return false;
+}
+
+// Copies sourceFolderPath + currentName to destinationFolderPath + separator + currentName byte by
+// byte. Sets fileBytesRead, fileBytesWritten, fileBytesVerified and fileCopy; writes stateLine3,
+// the title, the progress bar, the result box and the log as the options say.
+void copyOneFile() {
+  fileCopy = SingleFileCopy{};
+  // Full paths: a path cut at 255 bytes would name another file.
+  fileCopy.sourceFile = sourceFolderPath + toString(currentName);
+  fileCopy.destinationFile = destinationFolderPath + kPathSeparator + toString(currentName);
+  // Archive alone, outcome not examined: as a rule there is no such file yet.
+  SetFileAttributesA(fileCopy.destinationFile.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+  fileBytesRead = 0;
+  fileBytesWritten = 0;
+  fileBytesVerified = 0;
+  fileCopy.lastPercent = 0;
+  if (!openSourceFile()) {
+    reportUnopenableSource();
+    return;
+  }
+  if (!createDestinationFile()) {
+    reportUncreatableDestination();
+    CloseHandle(fileCopy.source);
+    return;
+  }
+  copyAllBytes();
+  writeSummary();
+  if (!closeDestinationFile()) reportUnclosableDestination();
+  CloseHandle(fileCopy.source);
+  if (settings.showProgressBar) fillProgressBar();
+  writeResultLine();
+}

@@ -1,0 +1,107 @@
+// The steps of copyOneFile. Each works on the state of the call in `fileCopy` and on the shared
+// state of copy/copy_job.h, so that a byte can be copied, verified and shown on its own: a faster
+// path over healthy areas falls back to these steps byte by byte wherever a block fails.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/short_text.h"
+#include "platform/winapi.h"
+
+// The state of one copyOneFile call; every call sets it afresh.
+struct SingleFileCopy {
+  std::string sourceFile;       // full path of the source, never cut
+  std::string destinationFile;  // full path of the destination, never cut
+  HANDLE source = INVALID_HANDLE_VALUE;
+  HANDLE destination = INVALID_HANDLE_VALUE;
+  std::uint8_t dataByte = 0;          // the byte being copied
+  std::uint8_t checkByte = 0;         // the byte read back for verification
+  std::int64_t unreadableBytes = 0;   // bytes given up as unreadable and replaced
+  bool copyFailed = false;            // the byte loop is to stop
+  std::uint8_t lastPercent = 0;       // the last whole percentage shown
+  std::int64_t sourcePosition = -1;   // where the next read of the source lands; -1 when unknown
+};
+
+extern SingleFileCopy fileCopy;
+
+// Copy steps (copy/copy_one_file.cpp) -------------------------------------------------------------
+
+// Opens fileCopy.sourceFile for reading: once, then (after clearing its attributes when
+// forceAccess is set) up to depthAccess + 1 more times. Returns true and sets fileCopy.source on
+// success.
+bool openSourceFile();
+
+// Creates fileCopy.destinationFile, only when no such file exists; one attempt. Returns true and
+// sets fileCopy.destination on success.
+bool createDestinationFile();
+
+// Closes fileCopy.destination: once, then up to depthClose + 1 more times. Returns true when a
+// close succeeded.
+bool closeDestinationFile();
+
+// Byte steps (copy/copy_byte.cpp) -------------------------------------------------------------------
+
+// Reads the source byte at `offset` into fileCopy.dataByte, retrying up to readDepth times.
+// Returns true when a byte was read; keeps fileCopy.sourcePosition up to date.
+bool readSourceByte(std::int64_t offset);
+
+// Draws a substitute for an unreadable byte from copyRandom into fileCopy.dataByte, counts it in
+// fileCopy.unreadableBytes and sets fileCopy.copyFailed when haltOnFirstError is set.
+void substituteUnreadableByte();
+
+// Writes fileCopy.dataByte at the destination's position, retrying up to writeDepth times at the
+// same place. Returns true when the byte was written.
+bool writeDestinationByte();
+
+// Reads the destination byte at `offset` back depthVerify times into fileCopy.checkByte; counts it
+// in fileBytesVerified when the last read delivered fileCopy.dataByte. Leaves the destination's
+// position just after that byte.
+void verifyWrittenByte(std::int64_t offset);
+
+// Copies the byte at `offset`: read (or substitute), write, verify, show progress. Updates the
+// three counters and sets fileCopy.copyFailed when the copy is to stop after this byte.
+void copyByteAt(std::int64_t offset);
+
+// Progress (copy/copy_progress.cpp) ----------------------------------------------------------------
+
+// Returns bytesRead * 100 / size rounded down, exact for every 64-bit size (100 when bytesRead is
+// size or more, 0 when size is not above 0).
+std::uint8_t percentRead(std::int64_t bytesRead, std::int64_t size);
+
+// Returns the percentage text: "45%", or with printDetail "45% of 12345bytes" (N = currentSize).
+ShortText percentText(std::uint8_t percent);
+
+// When printProgress is set and the whole percentage of fileBytesRead has risen above
+// fileCopy.lastPercent: records it and shows it in stateLine3, the title and the progress bar.
+void showProgress();
+
+// Clears the progress bar to white.
+void clearProgressBar();
+
+// Paints the whole progress bar dark blue.
+void fillProgressBar();
+
+// Reports (copy/copy_report.cpp) -------------------------------------------------------------------
+
+// Returns "Copy " + the quoted, HTML-escaped currentName + `tail`, the text of an error entry.
+ShortText copyErrorText(std::string_view tail);
+
+// Reports a source that could not be opened after every attempt (console and error entry).
+void reportUnopenableSource();
+
+// Reports a destination that could not be created (console and error entry).
+void reportUncreatableDestination();
+
+// Reports a byte that could not be written after every retry (console and error entry).
+void reportUnwritableByte();
+
+// Reports a destination that could not be closed after every retry (console and error entry).
+void reportUnclosableDestination();
+
+// Writes the summary entries of the copy into the log, from the counters and fileCopy.
+void writeSummary();
+
+// Writes the result line of the copy into the result box.
+void writeResultLine();

@@ -1,0 +1,110 @@
+// The progress of one file's copy: the whole percentage read, shown in stateLine3, in the title
+// and on the progress bar each time it rises.
+#include <cstdint>
+#include <random>
+
+#include "app/main_window.h"
+#include "copy/copy_job.h"
+#include "copy/copy_one_file.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr std::uint8_t kFullPercent = 100;
+constexpr int kDecimalBase = 10;
+constexpr int kPercentDigits = 2;
+
+// The bar has three pixels per percent; a strip reaches this far to either side of its point.
+constexpr std::int32_t kPixelsPerPercent = 3;
+
+// The bar's colours: white when cleared, dark blue when filled.
+struct BarColour {
+  std::uint8_t red;
+  std::uint8_t green;
+  std::uint8_t blue;
+};
+constexpr BarColour kClearedColour = {255, 255, 255};
+constexpr BarColour kFilledColour = {0, 0, 98};
+
+// Paints the bar's full height from column x0 to x1 - 1 in `colour`.
+void paintBar(std::int32_t x0, std::int32_t x1, BarColour colour) {
+  drawProgressBar(x0, kProgressBarTop, x1, kProgressBarBottom, colour.red, colour.green,
+                  colour.blue);
+}
+
+// Returns the column of the bar that stands for `percent`.
+std::int32_t barColumn(std::int32_t percent) {
+  return kProgressBarLeft + kPixelsPerPercent * percent;
+}
+
+// Returns the next decimal digit of remainder / whole and leaves the rest in `remainder`:
+// remainder * 10 is formed by adding, so that it never leaves the range below `whole`.
+unsigned nextDecimalDigit(std::uint64_t& remainder, std::uint64_t whole) {
+  unsigned digit = 0;
+  std::uint64_t product = 0;
+  for (int term = 0; term < kDecimalBase; ++term) {
+    std::uint64_t room = whole - product;  // above 0, since product stays below whole
+    if (remainder >= room) {
+      product = remainder - room;
+      ++digit;
+    } else {
+      product += remainder;
+    }
+  }
+  remainder = product;
+  return digit;
+}
+
+// Draws the bar for a new percentage: a six-pixel strip around its point when progressBarLatency
+// is below 2, otherwise, on a draw of 0 from copyRandom, the whole bar up to the percentage.
+void drawProgressStep(std::uint8_t percent) {
+  if (settings.progressBarLatency < 2) {
+    paintBar(barColumn(percent - 1), barColumn(percent + 1), kFilledColour);
+    return;
+  }
+  std::uniform_int_distribution<std::int32_t> draw(0, settings.progressBarLatency - 1);
+  if (draw(copyRandom) == 0) paintBar(kProgressBarLeft, barColumn(percent + 1), kFilledColour);
+}
+
+// Shows `percent` in stateLine3 and, as the options say, in the title and on the bar.
+void showPercentage(std::uint8_t percent) {
+  ShortText shown = percentText(percent);
+  SetWindowTextA(stateLine3, zeroTerminated(shown).bytes);
+  if (settings.updateTitle) {
+    ShortText title = "sorvel (" + currentName + " " + shown + ")";
+    SetWindowTextA(mainWindow, zeroTerminated(title).bytes);
+  }
+  if (settings.showProgressBar) drawProgressStep(percent);
+}
+
+}  // namespace
+
+std::uint8_t percentRead(std::int64_t bytesRead, std::int64_t size) {
+  if (size <= 0 || bytesRead <= 0) return 0;
+  if (bytesRead >= size) return kFullPercent;
+  // bytesRead * 100 may not fit in 64 bits: divide digit by digit, as by hand.
+  std::uint64_t remainder = static_cast<std::uint64_t>(bytesRead);
+  unsigned percent = 0;
+  for (int digit = 0; digit < kPercentDigits; ++digit) {
+    percent = percent * kDecimalBase + nextDecimalDigit(remainder, static_cast<std::uint64_t>(size));
+  }
+  return static_cast<std::uint8_t>(percent);
+}
+
+ShortText percentText(std::uint8_t percent) {
+  ShortText shown = decimalText(percent) + "%";
+  if (settings.printDetail) shown = shown + " of " + decimalText(currentSize) + "bytes";
+  return shown;
+}
+
+void showProgress() {
+  if (!settings.printProgress) return;
+  std::uint8_t percent = percentRead(fileBytesRead, currentSize);
+  if (percent <= fileCopy.lastPercent) return;
+  fileCopy.lastPercent = percent;
+  showPercentage(percent);
+}
+
+void clearProgressBar() { paintBar(kProgressBarLeft, kProgressBarRight, kClearedColour); }
+
+void fillProgressBar() { paintBar(kProgressBarLeft, kProgressBarRight, kFilledColour); }

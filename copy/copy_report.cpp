@@ -1,0 +1,66 @@
+// What the copy of one file tells the user: console lines and log entries for its failures, the
+// summary entry and the result line.
+#include <string_view>
+
+#include "app/main_window.h"
+#include "copy/copy_job.h"
+#include "copy/copy_one_file.h"
+#include "log/html_log.h"
+#include "settings/settings.h"
+
+ShortText copyErrorText(std::string_view tail) {
+  // The name comes from the medium: escaped, so it cannot add markup to the log page.
+  return "Copy \"" + escapeHtml(view(currentName)) + "\"" + tail;
+}
+
+namespace {
+
+// Writes `consoleText` to the result box and `tail` as an error entry about the current file.
+// Changes only what consoleWriteLine and writeLogEntry change.
+void reportFailure(std::string_view consoleText, std::string_view tail) {
+  consoleWriteLine(text(consoleText));
+  writeLogEntry(copyErrorText(tail), LogEntryKind::error);
+}
+
+}  // namespace
+
+void reportUnopenableSource() { reportFailure("Unable open file", ", unable open file"); }
+
+void reportUncreatableDestination() {
+  reportFailure("Unable create file", ", unable create file");
+}
+
+void reportUnwritableByte() { reportFailure("Unable write to file", ", unable write file"); }
+
+void reportUnclosableDestination() { reportFailure("Unable close file", ", unable close file"); }
+
+void writeSummary() {
+  ShortText summary =
+      "Read " + decimalText(fileBytesRead) + "bytes of " + decimalText(currentSize) + "bytes";
+  if (fileCopy.unreadableBytes > 0) {
+    writeLogEntry("unable read " + decimalText(fileCopy.unreadableBytes) + "bytes",
+                  LogEntryKind::warning);
+  }
+  summary = summary + ", written " + decimalText(fileBytesWritten) + "bytes";
+  if (fileCopy.copyFailed) writeLogEntry(copyErrorText(", unable copy"), LogEntryKind::error);
+  if (settings.verifyData) {
+    if (fileBytesVerified == fileBytesWritten) {
+      summary = summary + ", verified " + decimalText(fileBytesVerified) + "bytes";
+    } else {
+      writeLogEntry("unable verify " + decimalText(fileBytesWritten - fileBytesVerified) + "bytes",
+                    LogEntryKind::warning);
+    }
+  }
+  writeLogEntry(summary, LogEntryKind::plain);
+}
+
+void writeResultLine() {
+  ShortText line = "Copied " + currentName;
+  // printDetail is tested once here, even if typing the line re-reads the check boxes.
+  if (settings.printDetail) {
+    line = line + ": " + decimalText(fileBytesRead) + "bytes, written " +
+           decimalText(fileBytesWritten) + "bytes";
+    if (settings.verifyData) line = line + ", verified " + decimalText(fileBytesVerified) + "bytes";
+  }
+  consoleWriteLine(line);
+}
