@@ -1,0 +1,105 @@
+// Reading "sorvel.ini" at start-up over the defaults, then pushing the options into the window.
+#include "platform/winapi.h"
+#include "settings/settings.h"
+#include "settings/settings_internal.h"
+
+bool settingsFileUnread = false;
+
+namespace {
+
+constexpr char kCarriageReturn = '\r';
+constexpr char kLineFeed = '\n';
+// The file is fetched in blocks; lines are then taken from the block byte by byte.
+constexpr DWORD kReadBlockSize = 16384;
+
+// The settings file being read: its handle and the block fetched last.
+struct SettingsReader {
+  HANDLE file;
+  DWORD filled;
+  DWORD next;
+  bool failed;
+  char block[kReadBlockSize];
+};
+
+// Returns whether another byte is waiting, fetching the next block when the last one is used up;
+// at the end of the file, or after a failed read (which sets `failed`), returns false.
+bool hasByte(SettingsReader& reader) {
+  if (reader.next < reader.filled) return true;
+  if (reader.failed) return false;
+  DWORD count = 0;
+  if (!ReadFile(reader.file, reader.block, kReadBlockSize, &count, nullptr)) {
+    reader.failed = true;
+    return false;
+  }
+  reader.filled = count;
+  reader.next = 0;
+  return count > 0;
+}
+
+// Reads one line into `line`: its first 255 bytes are kept and the rest is skipped; CR LF, a lone
+// LF and a lone CR each end it and are not kept. Returns false when a failed read cut it short.
+bool readSettingLine(SettingsReader& reader, ShortText& line) {
+  line = ShortText{};
+  while (hasByte(reader)) {
+    char character = reader.block[reader.next++];
+    if (character == kLineFeed) return true;
+    if (character == kCarriageReturn) {
+      if (hasByte(reader) && reader.block[reader.next] == kLineFeed) ++reader.next;
+      return true;
+    }
+    if (line.length < kShortTextCapacity) line.bytes[line.length++] = character;
+  }
+  return !reader.failed;
+}
+
+// Applies every line of the open settings file to `settings`. The first line is read before the
+// end is tested, so an empty file is one empty line. Returns false when a read failed; the lines
+// read before the failure stay applied and a line cut short by it is dropped.
+bool readSettingsFile(HANDLE file) {
+  SettingsReader reader;
+  reader.file = file;
+  reader.filled = 0;
+  reader.next = 0;
+  reader.failed = false;
+  do {
+    ShortText line;
+    if (!readSettingLine(reader, line)) break;
+    applySettingLine(line);
+  } while (hasByte(reader));
+  return !reader.failed;
+}
+
+// Returns whether a directory search, accepting any attributes, finds the settings file.
+bool settingsFileFound() {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(kSettingsFileName, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+}  // namespace
+
+// Overrides the defaults in `settings` with the lines of "sorvel.ini" when it is found, then
+// checks the boxes of the set flags, restores the saved source and destination (sourcePath,
+// destinationPath and their edit boxes) and checks logFileName and browserPath. A file that cannot
+// be opened or read keeps the defaults for what was not read and sets settingsFileUnread.
+void loadSettings() {
+  settingsFileUnread = false;
+  if (settingsFileFound()) {
+    HANDLE file = CreateFileA(kSettingsFileName, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      settingsFileUnread = true;
+    } else {
+      settingsFileUnread = !readSettingsFile(file);
+      CloseHandle(file);
+    }
+  }
+  // The boxes come before the edit boxes: a text given to an edit box makes it report EN_CHANGE,
+  // on which the window procedure reads every box back into its flag.
+  showFlagsInCheckBoxes();
+  restoreSavedPaths();
+  checkLogFileName();
+  checkBrowserPath();
+}

@@ -1,0 +1,120 @@
+// Writing "sorvel.ini" at exit: every line into a temporary file in the same folder, which then
+// replaces the old file, so that a failure part-way never loses the settings on disk.
+#include <string>
+#include <string_view>
+
+#include "platform/winapi.h"
+#include "settings/settings.h"
+#include "settings/settings_internal.h"
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kTemporaryName = "sorvel.ini.tmp";
+// How many temporary names are tried when earlier ones are taken.
+constexpr int kTemporaryNameCount = 16;
+
+// Returns whether the field's line goes into the file.
+bool isLineWritten(const SettingField& field) {
+  switch (field.rule) {
+    case LineRule::always:
+      return true;
+    case LineRule::whenNotEmpty:
+      return (settings.*field.text).length != 0;
+    case LineRule::sourcePathWhenSaved:
+      return settings.saveSourceFile;
+    case LineRule::destinationPathWhenSaved:
+      return settings.saveDestinyFolder;
+  }
+  return false;
+}
+
+// Returns the value written for the field: "yes" or "no", a number in decimal, or the text byte
+// for byte (sourcePath and destinationPath stand for lastSourceFile and lastDestinyFolder).
+std::string lineValue(const SettingField& field) {
+  switch (field.kind) {
+    case FieldKind::flag:
+      return std::string(settings.*field.flag ? kYes : kNo);
+    case FieldKind::number:
+      return toString(decimalText(settings.*field.number));
+    case FieldKind::byteNumber:
+      return toString(decimalText(settings.*field.byteNumber));
+    case FieldKind::text:
+      break;
+  }
+  if (field.rule == LineRule::sourcePathWhenSaved) return toString(sourcePath);
+  if (field.rule == LineRule::destinationPathWhenSaved) return toString(destinationPath);
+  return toString(settings.*field.text);
+}
+
+// Returns the whole file: each written line as key, ": ", value and CR LF, in the table's order.
+// Key and value are joined in full, so a line may be longer than 255 bytes.
+std::string settingsFileContent() {
+  std::string content;
+  for (const SettingField& field : kSettingFields) {
+    if (!isLineWritten(field)) continue;
+    content.append(field.key);
+    content.append(kKeySeparator);
+    content.append(lineValue(field));
+    content.append(kLineEnd);
+  }
+  return content;
+}
+
+// Returns whether every byte of `data` was written to `file`.
+bool writeAll(HANDLE file, std::string_view data) {
+  while (!data.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    data.remove_prefix(written);
+  }
+  return true;
+}
+
+// Returns whether the existing settings file must be left as it is: a read-only file, or a
+// folder of that name.
+bool isSettingsFileProtected() {
+  DWORD attributes = GetFileAttributesA(kSettingsFileName);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+// Creates a new temporary file beside the settings file and sets `name` to its name. A name that
+// is taken is never reused (the file may be the user's): the next one is tried. Returns
+// INVALID_HANDLE_VALUE when no temporary file could be created.
+HANDLE createTemporaryFile(std::string& name) {
+  for (int attempt = 0; attempt < kTemporaryNameCount; ++attempt) {
+    name = std::string(kTemporaryName);
+    if (attempt > 0) name += toString(decimalText(attempt));
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    if (GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+// Writes every field of `settings` (with sourcePath and destinationPath as the saved source and
+// destination) into "sorvel.ini": into a temporary file first, which then replaces the old file.
+// On any failure the temporary file is removed and the old file stays as it was. A read-only
+// settings file, a folder of that name and a file that start-up could not read are left alone.
+void saveSettingsFile() {
+  if (settingsFileUnread || isSettingsFileProtected()) return;
+  std::string temporaryName;
+  HANDLE file = createTemporaryFile(temporaryName);
+  if (file == INVALID_HANDLE_VALUE) return;
+  bool written = writeAll(file, settingsFileContent());
+  // Flushed before the rename, so that a crash after it cannot leave an empty settings file.
+  written = written && FlushFileBuffers(file);
+  bool closed = CloseHandle(file) != 0;
+  if (written && closed &&
+      MoveFileExA(temporaryName.c_str(), kSettingsFileName, MOVEFILE_REPLACE_EXISTING)) {
+    return;
+  }
+  DeleteFileA(temporaryName.c_str());
+}
