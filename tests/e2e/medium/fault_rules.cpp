@@ -1,0 +1,142 @@
+// Fault rules of the test medium: parsing, planning reads, and the counts report.
+#include "tests/e2e/medium/fault_rules.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+// Parses a whole unsigned decimal number. Returns false on anything else.
+bool parseNumber(const std::string& text, std::uint64_t& value) {
+  if (text.empty() || text.size() > 19) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return true;
+}
+
+// Parses a mode word. Returns false when it names no mode.
+bool parseMode(const std::string& word, FaultMode& mode) {
+  if (word == "fail")
+    mode = FaultMode::kFail;
+  else if (word == "flaky")
+    mode = FaultMode::kFlaky;
+  else if (word == "slow")
+    mode = FaultMode::kSlow;
+  else if (word == "noopen")
+    mode = FaultMode::kNoOpen;
+  else
+    return false;
+  return true;
+}
+
+const char* modeName(FaultMode mode) {
+  switch (mode) {
+    case FaultMode::kFail:
+      return "fail";
+    case FaultMode::kFlaky:
+      return "flaky";
+    case FaultMode::kSlow:
+      return "slow";
+    case FaultMode::kNoOpen:
+      return "noopen";
+  }
+  return "?";
+}
+
+// Cuts the last blank-separated word off `line` into `word`. Returns false when none is left.
+bool cutLastWord(std::string& line, std::string& word) {
+  std::size_t end = line.find_last_not_of(" \t");
+  if (end == std::string::npos) return false;
+  std::size_t start = line.find_last_of(" \t", end);
+  start = (start == std::string::npos) ? 0 : start + 1;
+  word = line.substr(start, end + 1 - start);
+  line.erase(start);
+  return true;
+}
+
+// Parses one rule line (FILE FIRST LAST MODE N). Returns false when it is malformed.
+bool parseRuleLine(std::string line, FaultRule& rule) {
+  std::string words[4];
+  for (int i = 3; i >= 0; --i) {
+    if (!cutLastWord(line, words[i])) return false;
+  }
+  std::size_t end = line.find_last_not_of(" \t");
+  std::size_t start = line.find_first_not_of(" \t");
+  if (end == std::string::npos) return false;
+  rule.file = line.substr(start, end + 1 - start);
+  if (!rule.file.empty() && rule.file[0] == '/') rule.file.erase(0, 1);
+  if (!parseNumber(words[0], rule.first) || !parseNumber(words[1], rule.last)) return false;
+  if (!parseMode(words[2], rule.mode) || !parseNumber(words[3], rule.amount)) return false;
+  if (rule.mode == FaultMode::kNoOpen) rule.first = rule.last = 0;
+  if (rule.last < rule.first || rule.last - rule.first >= kMaxRuleBytes) return false;
+  rule.reads.assign(rule.last - rule.first + 1, 0);
+  return true;
+}
+
+}  // namespace
+
+bool parseRules(std::istream& in, std::vector<FaultRule>& rules, std::string& error) {
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') continue;
+    FaultRule rule;
+    if (!parseRuleLine(line, rule)) {
+      error = "bad rule on line " + std::to_string(number) + ": " + line;
+      return false;
+    }
+    rules.push_back(std::move(rule));
+  }
+  return true;
+}
+
+ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::uint64_t offset,
+                  std::uint64_t size, std::uint64_t fileSize) {
+  ReadPlan plan;
+  if (offset >= fileSize || size == 0) return plan;
+  std::uint64_t end = std::min(fileSize - offset, size) + offset;  // exclusive
+  std::uint64_t firstBad = end;
+  for (FaultRule& rule : rules) {
+    if (rule.file != file || rule.mode == FaultMode::kNoOpen) continue;
+    if (rule.last < offset || rule.first >= end) continue;
+    if (rule.mode == FaultMode::kSlow) plan.delayMs += rule.amount;
+    std::uint64_t from = std::max(rule.first, offset);
+    std::uint64_t to = std::min(rule.last, end - 1);
+    for (std::uint64_t byte = from; byte <= to; ++byte) {
+      std::uint32_t& count = rule.reads[byte - rule.first];
+      ++count;
+      bool failing =
+          rule.mode == FaultMode::kFail || (rule.mode == FaultMode::kFlaky && count <= rule.amount);
+      if (failing) firstBad = std::min(firstBad, byte);
+    }
+  }
+  plan.fails = firstBad == offset;
+  plan.deliver = plan.fails ? 0 : firstBad - offset;
+  return plan;
+}
+
+bool refusesOpen(const std::vector<FaultRule>& rules, const std::string& file) {
+  return std::any_of(rules.begin(), rules.end(), [&](const FaultRule& rule) {
+    return rule.mode == FaultMode::kNoOpen && rule.file == file;
+  });
+}
+
+std::string countsReport(const std::vector<FaultRule>& rules, std::uint64_t refusedWrites) {
+  std::ostringstream out;
+  out << "refused " << refusedWrites << "\n";
+  for (const FaultRule& rule : rules) {
+    out << "rule " << rule.first << " " << rule.last << " " << modeName(rule.mode) << " "
+        << rule.amount << " " << rule.file << "\n";
+    if (rule.mode == FaultMode::kNoOpen) continue;
+    for (std::size_t i = 0; i < rule.reads.size(); ++i) {
+      out << "byte " << rule.first + i << " " << rule.reads[i] << " " << rule.file << "\n";
+    }
+  }
+  return out.str();
+}

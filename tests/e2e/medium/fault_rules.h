@@ -1,0 +1,63 @@
+// Fault rules of the test medium: which byte ranges of which files fail, and how.
+//
+// A rules file holds one rule a line:  FILE FIRST LAST MODE N
+//   FILE   path of the file inside the served folder, without a leading "/"; it may contain
+//          blanks (the last four fields are taken from the end of the line)
+//   FIRST  first failing byte offset, LAST last failing byte offset (inclusive, 64-bit decimal)
+//   MODE   fail   every read touching the range fails                       (N is ignored)
+//          flaky  the first N reads touching a byte fail, later reads succeed
+//          slow   a read touching the range succeeds after a delay of N milliseconds
+//          noopen the file cannot be opened at all (EACCES); FIRST and LAST are ignored
+// Blank lines and lines starting with "#" are ignored.
+//
+// How a read of [offset, offset + size) is answered (the range is first clipped to the file size):
+//   - every failing byte inside the range counts one read ("touched"), whether or not it is
+//     delivered; slow ranges add their delay once per read;
+//   - a byte fails in this read when its rule is "fail", or "flaky" and its count is still <= N;
+//   - if the read STARTS at a failing byte, it fails with EIO;
+//   - if it starts before the first failing byte, it is a short read that delivers exactly the
+//     good bytes before that failing byte.
+// So a reader that reads one byte at a time sees exactly the failing bytes fail, and a block
+// reader gets the good prefix of its block and then EIO on its next read.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+enum class FaultMode { kFail, kFlaky, kSlow, kNoOpen };
+
+struct FaultRule {
+  std::string file;
+  std::uint64_t first = 0;
+  std::uint64_t last = 0;
+  FaultMode mode = FaultMode::kFail;
+  std::uint64_t amount = 0;          // N: failing reads (flaky) or milliseconds (slow)
+  std::vector<std::uint32_t> reads;  // reads that touched each byte, index = offset - first
+};
+
+// What the medium does with one read request.
+struct ReadPlan {
+  std::uint64_t deliver = 0;  // bytes to deliver from the start of the request
+  bool fails = false;         // answer EIO instead of data
+  std::uint64_t delayMs = 0;  // wait this long before answering
+};
+
+// The largest range one rule may cover (each byte has its own read counter).
+constexpr std::uint64_t kMaxRuleBytes = 64ull * 1024 * 1024;
+
+// Parses a rules file into `rules`. Returns false with a message naming the line on a bad line.
+bool parseRules(std::istream& in, std::vector<FaultRule>& rules, std::string& error);
+
+// Plans the read of `size` bytes at `offset` of `file` (size `fileSize`) and counts the touched
+// failing bytes in `rules`.
+ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::uint64_t offset,
+                  std::uint64_t size, std::uint64_t fileSize);
+
+// Returns true when a "noopen" rule names `file`.
+bool refusesOpen(const std::vector<FaultRule>& rules, const std::string& file);
+
+// The counts report: "refused W" (refused write attempts), then one line per rule
+// "rule FIRST LAST MODE N FILE" followed by one line per byte "byte OFFSET READS FILE".
+std::string countsReport(const std::vector<FaultRule>& rules, std::uint64_t refusedWrites);
