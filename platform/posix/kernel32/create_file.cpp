@@ -1,0 +1,184 @@
+// CreateFileA and CloseHandle over POSIX descriptors.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "platform/posix/kernel32/errors.h"
+#include "platform/posix/kernel32/fault_hooks.h"
+#include "platform/posix/kernel32/file_info.h"
+#include "platform/posix/kernel32/handles.h"
+#include "platform/posix/kernel32/paths.h"
+#include "platform/winapi.h"
+
+namespace {
+
+using namespace kernel32;
+
+// Between the exclusive create and the plain open of OPEN_ALWAYS / CREATE_ALWAYS another process
+// may delete or create the file; the pair is tried again this many times.
+constexpr int kCreateAttempts = 3;
+constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kNewReadOnlyFileMode = 0444;
+
+struct Opened {
+  int descriptor;
+  bool created;
+};
+
+bool truncatesExisting(DWORD disposition) {
+  return disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+}
+
+// Returns the open(2) flags for `access`. Opening never blocks: a FIFO without a writer, a
+// device without a medium and a terminal all return at once (O_NONBLOCK).
+int openFlags(DWORD access, bool mayTruncate) {
+  bool reads = (access & GENERIC_READ) != 0;
+  bool writes = (access & GENERIC_WRITE) != 0 || mayTruncate;
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  if (reads && writes) return flags | O_RDWR;
+  return flags | (writes ? O_WRONLY : O_RDONLY);
+}
+
+// Opens `name` as `disposition` asks; `created` tells whether the file is new. On failure the
+// descriptor is -1 and errno tells why.
+Opened openForDisposition(const char* name, int flags, mode_t mode, DWORD disposition) {
+  if (disposition == CREATE_NEW) return {open(name, flags | O_CREAT | O_EXCL, mode), true};
+  if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
+    return {open(name, flags), false};
+  }
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+    int descriptor = open(name, flags | O_CREAT | O_EXCL, mode);
+    if (descriptor >= 0 || errno != EEXIST) return {descriptor, true};
+    descriptor = open(name, flags);
+    if (descriptor >= 0 || errno != ENOENT) return {descriptor, false};
+  }
+  return {-1, false};
+}
+
+// Sets the last error to `error` and returns INVALID_HANDLE_VALUE.
+HANDLE failHandle(DWORD error) {
+  SetLastError(error);
+  return INVALID_HANDLE_VALUE;
+}
+
+// Closes `descriptor` and fails with `error`; returns INVALID_HANDLE_VALUE.
+HANDLE closeAndFail(int descriptor, DWORD error) {
+  close(descriptor);
+  return failHandle(error);
+}
+
+// Returns the error Windows gives for an open of `name` that failed with errno `error`.
+DWORD openError(int error, DWORD disposition, const std::string& name) {
+  if (error == EEXIST && disposition == CREATE_NEW) return ERROR_FILE_EXISTS;
+  return win32ErrorForPath(error, name);
+}
+
+// Checks a freshly opened descriptor as Windows would: no folder, no writing to a read-only file.
+// Returns ERROR_SUCCESS or the error to fail with.
+DWORD checkOpened(const struct stat& status, bool created, bool writes) {
+  if (S_ISDIR(status.st_mode)) return ERROR_ACCESS_DENIED;
+  if (!created && writes && modeIsReadOnly(status)) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+// What a CreateFileA call asks for.
+struct OpenRequest {
+  DWORD access;
+  DWORD share;
+  DWORD disposition;
+  DWORD flags;
+};
+
+std::shared_ptr<FileObject> fileObject(int descriptor, const struct stat& status,
+                                       const OpenRequest& request, std::string path) {
+  auto file = std::make_shared<FileObject>();
+  file->descriptor = descriptor;
+  file->access = request.access & (GENERIC_READ | GENERIC_WRITE);
+  file->shareMode = request.share;
+  file->device = status.st_dev;
+  file->inode = status.st_ino;
+  file->seekable = !S_ISFIFO(status.st_mode) && !S_ISSOCK(status.st_mode);
+  file->path = std::move(path);
+  return file;
+}
+
+// Turns an opened descriptor into a handle: refuses folders and writing to read-only files,
+// applies the share modes of the handles already open, empties the file when the disposition
+// says so, and sets the last error Windows leaves after a successful open. Returns the handle or
+// INVALID_HANDLE_VALUE (descriptor closed, last error set).
+HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
+  struct stat status {};
+  if (fstat(opened.descriptor, &status) != 0) {
+    return closeAndFail(opened.descriptor, win32ErrorFromErrno(errno));
+  }
+  bool truncates =
+      truncatesExisting(request.disposition) && !opened.created && S_ISREG(status.st_mode);
+  bool writes = (request.access & GENERIC_WRITE) != 0 || truncates;
+  if (DWORD refused = checkOpened(status, opened.created, writes); refused != ERROR_SUCCESS) {
+    return closeAndFail(opened.descriptor, refused);
+  }
+  std::optional<HANDLE> handle =
+      addFileHandle(fileObject(opened.descriptor, status, request, std::move(path)), truncates);
+  if (!handle) return closeAndFail(opened.descriptor, ERROR_SHARING_VIOLATION);
+  if (truncates && ftruncate(opened.descriptor, 0) != 0) {
+    DWORD error = win32ErrorFromErrno(errno);
+    removeHandle(*handle);
+    return closeAndFail(opened.descriptor, error);
+  }
+  if (request.flags & FILE_FLAG_SEQUENTIAL_SCAN) {
+    posix_fadvise(opened.descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
+  // CREATE_ALWAYS and OPEN_ALWAYS tell an existing file by ERROR_ALREADY_EXISTS; every other
+  // success leaves 0.
+  bool reportsExisting = !opened.created && (request.disposition == CREATE_ALWAYS ||
+                                             request.disposition == OPEN_ALWAYS);
+  SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return *handle;
+}
+
+}  // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                          LPSECURITY_ATTRIBUTES, DWORD creationDisposition,
+                          DWORD flagsAndAttributes, HANDLE) {
+  if (fileName == nullptr || *fileName == '\0') return failHandle(ERROR_PATH_NOT_FOUND);
+  std::string path = absoluteNormalPath(fileName);
+  if (faults::hooks::active()) {
+    if (auto error = faults::hooks::onOpen(path)) return failHandle(*error);
+  }
+  OpenRequest request{desiredAccess, shareMode, creationDisposition, flagsAndAttributes};
+  // TRUNCATE_EXISTING needs GENERIC_WRITE.
+  if (creationDisposition < CREATE_NEW || creationDisposition > TRUNCATE_EXISTING ||
+      (creationDisposition == TRUNCATE_EXISTING && !(desiredAccess & GENERIC_WRITE))) {
+    return failHandle(ERROR_INVALID_PARAMETER);
+  }
+  // A new file with FILE_ATTRIBUTE_READONLY is read-only on disk, yet this handle may write it.
+  mode_t mode =
+      (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? kNewReadOnlyFileMode : kNewFileMode;
+  int flags = openFlags(desiredAccess, truncatesExisting(creationDisposition));
+  Opened opened = openForDisposition(fileName, flags, mode, creationDisposition);
+  if (opened.descriptor < 0) return failHandle(openError(errno, creationDisposition, fileName));
+  return finishOpen(opened, request, std::move(path));
+}
+
+BOOL WINAPI CloseHandle(HANDLE object) {
+  if (std::optional<DWORD> failed = closeFailure(object)) return failWith(*failed);
+  std::shared_ptr<FileObject> file = fileFromHandle(object);
+  if (!file) return FALSE;
+  if (faults::hooks::active()) {
+    if (auto error = faults::hooks::onClose(file->path)) return failWith(*error);
+  }
+  if (!removeHandle(object)) return failWith(ERROR_INVALID_HANDLE);
+  // Linux releases the descriptor even when close fails, so the handle cannot be closed again;
+  // it keeps reporting the failure instead of pretending a later close succeeded. EINTR is no
+  // failure: the descriptor is released and no write was lost.
+  if (close(file->descriptor) != 0 && errno != EINTR) {
+    DWORD error = win32ErrorFromErrno(errno);
+    markCloseFailed(object, error);
+    return failWith(error);
+  }
+  return TRUE;
+}

@@ -1,0 +1,202 @@
+// ReadFile, WriteFile, SetFilePointer, GetFileSize, FlushFileBuffers and GetFileTime on handles
+// of CreateFileA. The Win32 file pointer is kept per handle; data moves with pread and pwrite at
+// that pointer (read and write for FIFOs and sockets, which have no position).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "platform/posix/kernel32/errors.h"
+#include "platform/posix/kernel32/fault_hooks.h"
+#include "platform/posix/kernel32/file_info.h"
+#include "platform/posix/kernel32/handles.h"
+#include "platform/winapi.h"
+
+namespace {
+
+using namespace kernel32;
+
+constexpr int kDwordBits = 32;
+constexpr std::int64_t kLargestLowPosition = 0xFFFFFFFFLL;
+
+// Reads up to `length` bytes at the handle's pointer into `buffer`. Returns the count read (less
+// only at the end of the file, or for a FIFO or socket), or -1 with errno when nothing could be
+// read.
+ssize_t readAtPointer(FileObject& file, char* buffer, std::uint32_t length) {
+  std::uint32_t done = 0;
+  while (done < length) {
+    ssize_t count = file.seekable
+                        ? pread(file.descriptor, buffer + done, length - done, file.position + done)
+                        : read(file.descriptor, buffer + done, length - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && errno == ESPIPE && file.seekable) {
+      file.seekable = false;  // a character device without a position
+      continue;
+    }
+    if (count < 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
+    done += static_cast<std::uint32_t>(count);
+    if (count == 0 || !file.seekable) break;
+  }
+  return done;
+}
+
+// Writes `length` bytes of `buffer` at the handle's pointer. Returns the count written; when it
+// is less than `length`, errno tells why the rest could not be written.
+std::uint32_t writeAtPointer(FileObject& file, const char* buffer, std::uint32_t length) {
+  std::uint32_t done = 0;
+  while (done < length) {
+    ssize_t count =
+        file.seekable
+            ? pwrite(file.descriptor, buffer + done, length - done, file.position + done)
+            : write(file.descriptor, buffer + done, length - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && errno == ESPIPE && file.seekable) {
+      file.seekable = false;
+      continue;
+    }
+    if (count < 0) break;
+    if (count == 0) {
+      errno = ENOSPC;
+      break;
+    }
+    done += static_cast<std::uint32_t>(count);
+  }
+  return done;
+}
+
+// Returns the handle's file if it was opened with `access`; otherwise null with the last error
+// set (ERROR_INVALID_HANDLE or ERROR_ACCESS_DENIED).
+std::shared_ptr<FileObject> fileWithAccess(HANDLE handle, DWORD access) {
+  std::shared_ptr<FileObject> file = fileFromHandle(handle);
+  if (file && !(file->access & access)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  return file;
+}
+
+// Returns the new file pointer for a move of `distance` from `moveMethod`'s origin, or -1 with
+// the last error set.
+std::int64_t movedPosition(const FileObject& file, std::int64_t distance, DWORD moveMethod) {
+  std::int64_t origin = 0;
+  if (moveMethod == FILE_CURRENT) {
+    origin = file.position;
+  } else if (moveMethod == FILE_END) {
+    struct stat status {};
+    if (fstat(file.descriptor, &status) != 0) return failWithErrno(errno), -1;
+    origin = status.st_size;
+  } else if (moveMethod != FILE_BEGIN) {
+    return failWith(ERROR_INVALID_PARAMETER), -1;
+  }
+  std::int64_t moved = 0;
+  if (__builtin_add_overflow(origin, distance, &moved)) {
+    return failWith(ERROR_INVALID_PARAMETER), -1;
+  }
+  if (moved < 0) return failWith(ERROR_NEGATIVE_SEEK), -1;
+  return moved;
+}
+
+}  // namespace
+
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
+                     LPOVERLAPPED overlapped) {
+  if (bytesRead != nullptr) *bytesRead = 0;
+  std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_READ);
+  if (!object) return FALSE;
+  // Overlapped reads are not offered; a synchronous read must report its count.
+  if (overlapped != nullptr || bytesRead == nullptr || (buffer == nullptr && bytesToRead > 0)) {
+    return failWith(ERROR_INVALID_PARAMETER);
+  }
+  std::uint32_t length = bytesToRead;
+  if (faults::hooks::active()) {
+    faults::hooks::ReadPlan plan = faults::hooks::onRead(object->path, object->position, length);
+    if (plan.fails) {
+      return plan.how == faults::ReadFailure::noByte ? TRUE : failWith(ERROR_CRC);
+    }
+    length = plan.length;
+  }
+  ssize_t count = readAtPointer(*object, static_cast<char*>(buffer), length);
+  if (count < 0) return failWithErrno(errno);
+  object->position += count;
+  *bytesRead = static_cast<DWORD>(count);
+  return TRUE;  // at the end of the file: TRUE with 0 bytes read
+}
+
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
+                      LPOVERLAPPED overlapped) {
+  if (bytesWritten != nullptr) *bytesWritten = 0;
+  std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_WRITE);
+  if (!object) return FALSE;
+  if (overlapped != nullptr || bytesWritten == nullptr ||
+      (buffer == nullptr && bytesToWrite > 0)) {
+    return failWith(ERROR_INVALID_PARAMETER);
+  }
+  std::uint32_t length = bytesToWrite;
+  faults::hooks::WritePlan plan{length, false, ERROR_SUCCESS};
+  if (faults::hooks::active()) plan = faults::hooks::onWrite(object->path, object->position, length);
+  std::uint32_t written = writeAtPointer(*object, static_cast<const char*>(buffer), plan.length);
+  int writeError = errno;
+  object->position += written;
+  *bytesWritten = written;
+  if (written < plan.length) return failWithErrno(writeError);
+  if (plan.fails) return failWith(plan.error);
+  return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
+                            DWORD moveMethod) {
+  std::shared_ptr<FileObject> object = fileFromHandle(file);
+  if (!object) return INVALID_SET_FILE_POINTER;
+  std::int64_t distance = distanceToMove;
+  if (distanceToMoveHigh != nullptr) {
+    distance = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceToMoveHigh)) << kDwordBits) |
+        static_cast<std::uint32_t>(distanceToMove));
+  }
+  std::int64_t moved = movedPosition(*object, distance, moveMethod);
+  if (moved < 0) return INVALID_SET_FILE_POINTER;
+  // Without the high part the new pointer must fit in 32 bits.
+  if (distanceToMoveHigh == nullptr && moved > kLargestLowPosition) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  object->position = moved;
+  if (distanceToMoveHigh != nullptr) *distanceToMoveHigh = static_cast<LONG>(moved >> kDwordBits);
+  // A low part of 0xFFFFFFFF is a valid pointer: last error 0 tells it from a failure.
+  DWORD low = static_cast<DWORD>(moved);
+  if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);
+  return low;
+}
+
+DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
+  std::shared_ptr<FileObject> object = fileFromHandle(file);
+  if (!object) return INVALID_FILE_SIZE;
+  struct stat status {};
+  if (fstat(object->descriptor, &status) != 0) return failWithErrno(errno), INVALID_FILE_SIZE;
+  std::uint64_t size = static_cast<std::uint64_t>(status.st_size);
+  if (fileSizeHigh != nullptr) *fileSizeHigh = static_cast<DWORD>(size >> kDwordBits);
+  DWORD low = static_cast<DWORD>(size);
+  if (low == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
+  return low;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE file) {
+  std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_WRITE);
+  if (!object) return FALSE;
+  // A FIFO, socket or terminal keeps no data to flush (EINVAL): nothing is lost.
+  if (fsync(object->descriptor) != 0 && errno != EINVAL) return failWithErrno(errno);
+  return TRUE;
+}
+
+BOOL WINAPI GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime,
+                        LPFILETIME lastWriteTime) {
+  std::shared_ptr<FileObject> object = fileFromHandle(file);
+  if (!object) return FALSE;
+  struct stat status {};
+  if (fstat(object->descriptor, &status) != 0) return failWithErrno(errno);
+  if (creationTime != nullptr) *creationTime = creationTimeOf(status);
+  if (lastAccessTime != nullptr) *lastAccessTime = lastAccessTimeOf(status);
+  if (lastWriteTime != nullptr) *lastWriteTime = lastWriteTimeOf(status);
+  return TRUE;
+}

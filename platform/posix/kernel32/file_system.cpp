@@ -1,0 +1,147 @@
+// Operations on files and folders by name: attributes, deletion, renaming, folder creation and
+// removal.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "platform/posix/kernel32/errors.h"
+#include "platform/posix/kernel32/fault_hooks.h"
+#include "platform/posix/kernel32/file_info.h"
+#include "platform/posix/kernel32/handles.h"
+#include "platform/posix/kernel32/paths.h"
+#include "platform/winapi.h"
+
+namespace {
+
+using namespace kernel32;
+
+constexpr mode_t kNewFolderMode = 0777;
+constexpr mode_t kWritePermissions = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr mode_t kOwnerReadWrite = S_IRUSR | S_IWUSR;
+
+// Returns the mode `status` gets for `attributes`: FILE_ATTRIBUTE_READONLY takes every write
+// permission away; any other value gives the owner read and write permission back. The other
+// attribute bits have no POSIX counterpart (hidden comes from the name) and change nothing.
+mode_t modeForAttributes(const struct stat& status, DWORD attributes) {
+  mode_t mode = status.st_mode & 07777;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return mode & ~kWritePermissions;
+  return mode | kOwnerReadWrite;
+}
+
+// Returns ERROR_SUCCESS when the existing destination `status` may be replaced by a rename, or
+// the error Windows gives: a folder, a read-only file or a file in use cannot be replaced.
+DWORD replaceableError(const struct stat& status) {
+  if (S_ISDIR(status.st_mode) || modeIsReadOnly(status)) return ERROR_ACCESS_DENIED;
+  if (openWithoutDeleteSharing(status.st_dev, status.st_ino)) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+// Renames `from` to `to` without ever replacing an existing `to`. Returns 0 or errno.
+int renameWithoutReplacing(const char* from, const char* to) {
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+  // A file system without RENAME_NOREPLACE: check, then rename.
+  struct stat existing {};
+  if (lstat(to, &existing) == 0) return EEXIST;
+  return rename(from, to) == 0 ? 0 : errno;
+}
+
+// Makes the rename into the folder of `path` durable, as MOVEFILE_WRITE_THROUGH asks.
+void flushFolderOf(const std::string& path) {
+  int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;
+  fsync(folder);
+  close(folder);
+}
+
+}  // namespace
+
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
+  if (fileName == nullptr || *fileName == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  struct stat status {};
+  if (int error = statEntry(fileName, status); error != 0) {
+    failWithErrnoForPath(error, fileName);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return attributesOf(status, lastComponent(fileName), fileName);
+}
+
+BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes) {
+  if (fileName == nullptr || *fileName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
+  struct stat status {};
+  if (stat(fileName, &status) != 0) return failWithErrnoForPath(errno, fileName);
+  // Folders never carry the read-only state.
+  if (S_ISDIR(status.st_mode)) return TRUE;
+  mode_t mode = modeForAttributes(status, fileAttributes);
+  if (mode != (status.st_mode & 07777) && chmod(fileName, mode) != 0) return failWithErrno(errno);
+  return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR fileName) {
+  if (fileName == nullptr || *fileName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
+  struct stat status {};
+  if (lstat(fileName, &status) != 0) return failWithErrnoForPath(errno, fileName);
+  // Windows deletes neither folders nor read-only files, nor a file open without delete sharing.
+  if (S_ISDIR(status.st_mode) || modeIsReadOnly(status)) return failWith(ERROR_ACCESS_DENIED);
+  if (openWithoutDeleteSharing(status.st_dev, status.st_ino)) {
+    return failWith(ERROR_SHARING_VIOLATION);
+  }
+  if (unlink(fileName) != 0) return failWithErrnoForPath(errno, fileName);
+  return TRUE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+  if (existingFileName == nullptr || newFileName == nullptr || *newFileName == '\0') {
+    return failWith(ERROR_INVALID_PARAMETER);
+  }
+  struct stat source {};
+  if (lstat(existingFileName, &source) != 0) {
+    return failWithErrnoForPath(errno, existingFileName);
+  }
+  if (openWithoutDeleteSharing(source.st_dev, source.st_ino)) {
+    return failWith(ERROR_SHARING_VIOLATION);
+  }
+  int error = 0;
+  if (flags & MOVEFILE_REPLACE_EXISTING) {
+    struct stat target {};
+    bool replaces = lstat(newFileName, &target) == 0 &&
+                    (target.st_dev != source.st_dev || target.st_ino != source.st_ino);
+    if (DWORD refused = replaces ? replaceableError(target) : ERROR_SUCCESS; refused != 0) {
+      return failWith(refused);
+    }
+    error = rename(existingFileName, newFileName) == 0 ? 0 : errno;
+  } else {
+    error = renameWithoutReplacing(existingFileName, newFileName);
+  }
+  if (error != 0) return failWithErrnoForPath(error, newFileName);
+  if (flags & MOVEFILE_WRITE_THROUGH) flushFolderOf(newFileName);
+  return TRUE;
+}
+
+BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
+  if (pathName == nullptr || *pathName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
+  if (faults::hooks::active()) {
+    if (auto error = faults::hooks::onCreateDirectory(absoluteNormalPath(pathName))) {
+      return failWith(*error);
+    }
+  }
+  // EEXIST gives ERROR_ALREADY_EXISTS; a missing parent gives ERROR_PATH_NOT_FOUND.
+  if (mkdir(pathName, kNewFolderMode) != 0) return failWithErrnoForPath(errno, pathName);
+  return TRUE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
+  if (pathName == nullptr || *pathName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
+  struct stat status {};
+  if (lstat(pathName, &status) != 0) return failWithErrnoForPath(errno, pathName);
+  if (!S_ISDIR(status.st_mode)) return failWith(ERROR_DIRECTORY);
+  if (rmdir(pathName) != 0) return failWithErrnoForPath(errno, pathName);
+  return TRUE;
+}
