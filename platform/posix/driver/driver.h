@@ -40,9 +40,11 @@ struct FolderChoice {
 };
 
 struct Hooks {
-  // A window now exists and is completely set up: class, styles, rectangle, text and parent can
-  // be read. Called once per window, after its WM_CREATE succeeded and before CreateWindowExA
-  // returns; a parent is always reported before its children. The window may still be hidden.
+  // A window now exists: class, styles, rectangle, text and parent can be read. Called once per
+  // window from CreateWindowExA, after WM_NCCREATE and before WM_CREATE, so a parent is always
+  // reported before the children its window procedure creates. The window is still hidden: a
+  // window created with WS_VISIBLE is shown right after WM_CREATE (visibilityChanged). When
+  // WM_CREATE fails, windowDestroyed follows.
   void (*windowCreated)(HWND window) = [](HWND) {};
 
   // A window is being destroyed. Called for every window of a destroyed tree, children before
@@ -99,8 +101,8 @@ struct Hooks {
   // again afterwards. While the box is up the driver's own loop calls
   // model::dispatchAvailableMessages() so that painting still reaches the windows; input to the
   // disabled owner and its controls is refused by the model.
-  int (*messageBox)(HWND owner, const char* text, const char* caption, UINT type) =
-      [](HWND, const char*, const char*, UINT) { return 0; };
+  int (*messageBox)(HWND owner, const char* text, const char* caption,
+                    UINT type) = [](HWND, const char*, const char*, UINT) { return 0; };
 
   // GetOpenFileNameA: show the open-file dialog modally for `request` (owner disabled as for
   // the message box) and return the chosen file's full path, or nothing when cancelled.

@@ -77,9 +77,9 @@ struct MessageBoxShown {
 // How the user answers message boxes: called once per box, while the box is up, with the box's
 // owner, text, caption and type; returns the button (IDOK, IDCANCEL, ...). Without an answerer
 // a box is answered with its first button (IDOK for MB_OK and MB_OKCANCEL).
-void answerMessageBoxes(std::function<int(HWND owner, const std::string& text,
-                                          const std::string& caption, UINT type)>
-                            answer);
+void answerMessageBoxes(
+    std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>
+        answer);
 
 // The message boxes shown since the last reset, in order.
 const std::vector<MessageBoxShown>& messageBoxes();
@@ -105,7 +105,7 @@ int folderBrowserCount();
 
 std::string text(HWND window);  // a control's text or a window's title
 bool isChecked(HWND button);
-bool isEnabled(HWND window);  // the window's own state (IsWindowEnabled)
+bool isEnabled(HWND window);   // the window's own state (IsWindowEnabled)
 bool takesInput(HWND window);  // it and all its ancestors are enabled
 bool isVisible(HWND window);   // it and all its ancestors are visible
 bool isMinimized(HWND topLevel);
