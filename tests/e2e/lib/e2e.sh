@@ -171,6 +171,14 @@ e2e_min_reads() {
     } END { print min + 0 }' <<<"$1"
 }
 
+# e2e_reads REPORT FILE OFFSET: the read count of one failing byte of FILE.
+e2e_reads() {
+  awk -v file="$2" -v offset="$3" '$1 == "byte" && $2 == offset {
+      name = $0; sub(/^byte [0-9]+ [0-9]+ /, "", name)
+      if (name == file) print $3
+    }' <<<"$1"
+}
+
 # e2e_refused REPORT: how many attempts to change the medium it refused.
 e2e_refused() { awk '$1 == "refused" { print $2 }' <<<"$1"; }
 
@@ -287,6 +295,25 @@ e2e_expect_same() {
   cmp -s -- "$2" "$3" || e2e_fail "$1: $3 differs from $2 ($(cmp -- "$2" "$3" 2>&1 | head -n 1))"
 }
 
+# e2e_bytes FILE OFFSET COUNT: the values of COUNT bytes of FILE from OFFSET, in decimal,
+# separated by blanks.
+e2e_bytes() {
+  od -An -v -tu1 -j "$2" -N "$3" -- "$1" | tr -s ' \n' '  ' | sed 's/^ //; s/ $//'
+}
+
+# e2e_with_zeros SOURCE RESULT FIRST LAST...: copies SOURCE to RESULT with each inclusive byte
+# range FIRST-LAST set to zero.
+e2e_with_zeros() {
+  local source="$1" result="$2"
+  shift 2
+  cp -- "$source" "$result"
+  while [ $# -ge 2 ]; do
+    head -c $(($2 - $1 + 1)) /dev/zero |
+      dd of="$result" bs=1 seek="$1" conv=notrunc status=none
+    shift 2
+  done
+}
+
 # e2e_size FILE
 e2e_size() { stat -c %s -- "$1"; }
 
@@ -327,3 +354,39 @@ e2e_cleanup() {
   exit "$code"
 }
 E2E_EXTRA_MOUNTS=()
+
+# ---- runs of the program ----------------------------------------------------------------------
+
+# e2e_settings FILE SOURCE DESTINATION [LINE...]: writes the settings file of a run: the log on
+# with totals, progress, details, verification, small retry depths, the source and destination
+# preset and saved again at exit. Extra LINEs come last, so they override (the last line wins).
+e2e_settings() {
+  local file="$1" source="$2" destination="$3"
+  shift 3
+  e2e_write_settings "$file" "enableLog: yes" "rewriteLog: yes" "logStats: yes" \
+    "logSettings: no" "watchProductVersion: no" "printProgress: yes" "printDetail: yes" \
+    "enableConsole: yes" "updateTitle: yes" "showProgressBar: yes" "verifyData: yes" \
+    "enableFasterCopy: no" "haltOnFirstError: no" "subDamagedBitByZero: yes" \
+    "forceAccess: no" "waitEnterAfterEachCopy: no" "proceedMinimized: no" \
+    "showLogWhenDone: no" "depthRead: 2" "depthWrite: 1" "depthAccess: 1" "depthClose: 1" \
+    "depthVerify: 1" "saveSettings: yes" "saveSourceFile: yes" "lastSourceFile: $source" \
+    "saveDestinyFolder: yes" "lastDestinyFolder: $destination" "$@"
+}
+
+# The end of a run whose log has totals: its last entry (with verification on).
+E2E_END_VERIFIED='>Verified -?[0-9]+bytes</FONT><BR>'
+# The same with verification off.
+E2E_END_WRITTEN='>Written -?[0-9]+bytes</FONT><BR>'
+
+# e2e_expect_log_entry WHAT LOG TEXT: the log has an entry whose text is exactly TEXT.
+e2e_expect_log_entry() {
+  grep -qF -- ">$3</FONT><BR>" "$2" || grep -qF -- ">$3 </FONT><A HREF" "$2" ||
+    e2e_fail "$1: no log entry '$3' in $2"
+}
+
+# e2e_log_entries LOG: the texts of the log's entries after the header, one a line (markup of
+# the entry lines stripped, the texts' own markup kept).
+e2e_log_entries() {
+  sed -n 's/^<FONT FACE=[^>]*>\(.*\)<\/FONT><BR>\r\?$/\1/p;
+          s/^<FONT FACE=[^>]*>\(.*\) <\/FONT><A HREF=.*$/\1/p' "$1"
+}

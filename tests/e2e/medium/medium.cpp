@@ -3,6 +3,7 @@
 //
 //   sorvel_medium [--rules FILE] [--counts FILE] FOLDER MOUNTPOINT
 //
+// Folders are listed sorted by name, "." and ".." first, like the directory of a CD.
 // It runs in the foreground until the mount point is unmounted (fusermount3 -u MOUNTPOINT), then
 // writes the counts report to the --counts file. The same report can be read at any time from the
 // hidden file ".sorvel-medium-counts" at the root of the mount (it is not listed in the folder).
@@ -18,6 +19,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -27,6 +29,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/medium/fault_rules.h"
@@ -109,17 +112,27 @@ int mediumReadlink(const char* path, char* buffer, size_t size) {
   return 0;
 }
 
+// Lists a folder in the byte order of the names, as the directory of a CD is sorted, so that a
+// program walking it sees the same order on every machine.
 int mediumReaddir(const char* path, void* buffer, fuse_fill_dir_t filler, off_t, fuse_file_info*,
                   fuse_readdir_flags) {
   DIR* dir = opendir(backingPath(path).c_str());
   if (dir == nullptr) return -errno;
+  std::vector<std::pair<std::string, struct stat>> entries;
   while (dirent* entry = readdir(dir)) {
     struct stat st {};
     st.st_ino = entry->d_ino;
     st.st_mode = static_cast<mode_t>(DTTOIF(entry->d_type));
-    if (filler(buffer, entry->d_name, &st, 0, static_cast<fuse_fill_dir_flags>(0)) != 0) break;
+    entries.emplace_back(entry->d_name, st);
   }
   closedir(dir);
+  auto rank = [](const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; };
+  std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+    return std::make_pair(rank(a.first), a.first) < std::make_pair(rank(b.first), b.first);
+  });
+  for (const auto& [name, st] : entries) {
+    if (filler(buffer, name.c_str(), &st, 0, static_cast<fuse_fill_dir_flags>(0)) != 0) break;
+  }
   return 0;
 }
 
