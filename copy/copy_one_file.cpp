@@ -1,11 +1,12 @@
 // The copy of one file: open the source, create the destination, copy byte by byte, then report
 // and close. The byte steps live in copy_byte.cpp, the progress display in copy_progress.cpp and
 // the texts in copy_report.cpp.
+#include "copy/copy_one_file.h"
+
 #include <algorithm>
 #include <cstdint>
 
 #include "copy/copy_job.h"
-#include "copy/copy_one_file.h"
 #include "settings/settings.h"
 
 SingleFileCopy fileCopy;
@@ -57,9 +58,8 @@ bool openSourceFile() {
 bool createDestinationFile() {
   // CREATE_NEW: a file that appeared since the job's existence check is never overwritten. The
   // destination is opened for reading too, since verification reads it back through this handle.
-  fileCopy.destination = CreateFileA(fileCopy.destinationFile.c_str(),
-                                     GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  fileCopy.destination = CreateFileA(fileCopy.destinationFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   return fileCopy.destination != INVALID_HANDLE_VALUE;
 }
 

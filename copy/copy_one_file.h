@@ -16,12 +16,12 @@ struct SingleFileCopy {
   std::string destinationFile;  // full path of the destination, never cut
   HANDLE source = INVALID_HANDLE_VALUE;
   HANDLE destination = INVALID_HANDLE_VALUE;
-  std::uint8_t dataByte = 0;          // the byte being copied
-  std::uint8_t checkByte = 0;         // the byte read back for verification
-  std::int64_t unreadableBytes = 0;   // bytes given up as unreadable and replaced
-  bool copyFailed = false;            // the byte loop is to stop
-  std::uint8_t lastPercent = 0;       // the last whole percentage shown
-  std::int64_t sourcePosition = -1;   // where the next read of the source lands; -1 when unknown
+  std::uint8_t dataByte = 0;         // the byte being copied
+  std::uint8_t checkByte = 0;        // the byte read back for verification
+  std::int64_t unreadableBytes = 0;  // bytes given up as unreadable and replaced
+  bool copyFailed = false;           // the byte loop is to stop
+  std::uint8_t lastPercent = 0;      // the last whole percentage shown
+  std::int64_t sourcePosition = -1;  // where the next read of the source lands; -1 when unknown
 };
 
 extern SingleFileCopy fileCopy;
@@ -41,7 +41,8 @@ bool createDestinationFile();
 // close succeeded.
 bool closeDestinationFile();
 
-// Byte steps (copy/copy_byte.cpp) -------------------------------------------------------------------
+// Byte steps (copy/copy_byte.cpp)
+// -------------------------------------------------------------------
 
 // Reads the source byte at `offset` into fileCopy.dataByte, retrying up to readDepth times.
 // Returns true when a byte was read; keeps fileCopy.sourcePosition up to date.
@@ -64,7 +65,8 @@ void verifyWrittenByte(std::int64_t offset);
 // three counters and sets fileCopy.copyFailed when the copy is to stop after this byte.
 void copyByteAt(std::int64_t offset);
 
-// Progress (copy/copy_progress.cpp) ----------------------------------------------------------------
+// Progress (copy/copy_progress.cpp)
+// ----------------------------------------------------------------
 
 // Returns bytesRead * 100 / size rounded down, exact for every 64-bit size (100 when bytesRead is
 // size or more, 0 when size is not above 0).
@@ -83,7 +85,8 @@ void clearProgressBar();
 // Paints the whole progress bar dark blue.
 void fillProgressBar();
 
-// Reports (copy/copy_report.cpp) -------------------------------------------------------------------
+// Reports (copy/copy_report.cpp)
+// -------------------------------------------------------------------
 
 // Returns "Copy " + the quoted, HTML-escaped currentName + `tail`, the text of an error entry.
 ShortText copyErrorText(std::string_view tail);

@@ -86,7 +86,8 @@ std::uint8_t percentRead(std::int64_t bytesRead, std::int64_t size) {
   std::uint64_t remainder = static_cast<std::uint64_t>(bytesRead);
   unsigned percent = 0;
   for (int digit = 0; digit < kPercentDigits; ++digit) {
-    percent = percent * kDecimalBase + nextDecimalDigit(remainder, static_cast<std::uint64_t>(size));
+    percent =
+        percent * kDecimalBase + nextDecimalDigit(remainder, static_cast<std::uint64_t>(size));
   }
   return static_cast<std::uint8_t>(percent);
 }

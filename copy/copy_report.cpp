@@ -26,9 +26,7 @@ void reportFailure(std::string_view consoleText, std::string_view tail) {
 
 void reportUnopenableSource() { reportFailure("Unable open file", ", unable open file"); }
 
-void reportUncreatableDestination() {
-  reportFailure("Unable create file", ", unable create file");
-}
+void reportUncreatableDestination() { reportFailure("Unable create file", ", unable create file"); }
 
 void reportUnwritableByte() { reportFailure("Unable write to file", ", unable write file"); }
 
