@@ -1,4 +1,39 @@
-// The desktop program's entry point on Linux: runs the program's main block.
+// The desktop program's entry point on Linux: opens the X display, installs the FLTK display
+// driver and runs the program's main block through WinMain.
+#include <FL/Fl.H>
+#include <FL/x.H>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/posix/driver/fltk/fltk_driver.h"
 #include "platform/winapi.h"
 
-int main() { return WinMain(nullptr, nullptr, const_cast<char*>(""), SW_SHOWDEFAULT); }
+namespace {
+
+// The exit code when there is no display to show the window on.
+constexpr int kNoDisplayExitCode = 1;
+
+// Opens the X display named by DISPLAY and hands it to FLTK. Returns false, after saying why on
+// standard error, when there is none.
+bool openDisplay() {
+  const char* name = std::getenv("DISPLAY");
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr,
+                 "sorvel: cannot open the X display \"%s\"; the program needs a graphical "
+                 "desktop (set DISPLAY to a running X server)\n",
+                 name != nullptr ? name : "");
+    return false;
+  }
+  fl_open_display(display);
+  return true;
+}
+
+}  // namespace
+
+int main() {
+  if (!openDisplay()) return kNoDisplayExitCode;
+  fltk_driver::install();
+  return WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOWDEFAULT);
+}

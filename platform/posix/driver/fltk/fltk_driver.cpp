@@ -1,0 +1,174 @@
+// The FLTK driver's hook table and its table of mirrors: every hook only reads the model and
+// updates the mirrors; the screen is brought up to date when the program asks for it (flush) and
+// whenever the program's loop waits for the user.
+#include "platform/posix/driver/fltk/fltk_driver.h"
+
+#include <FL/Fl.H>
+
+#include <unordered_map>
+
+#include "platform/posix/model/window_state.h"
+
+namespace fltk_driver {
+namespace {
+
+struct Mirror {
+  MirrorKind kind;
+  Fl_Widget* widget;
+  bool textDirty;
+};
+
+std::unordered_map<HWND, Mirror> mirrors;
+
+// Returns the mirror of `window`, null when it has none.
+Mirror* findMirror(HWND window) {
+  auto found = mirrors.find(window);
+  return found == mirrors.end() ? nullptr : &found->second;
+}
+
+// windowCreated: makes the mirror of the new window, hidden, with the model's state.
+void onWindowCreated(HWND window) {
+  MirrorKind kind = MirrorKind::label;
+  Fl_Widget* widget = createMirror(window, kind);
+  if (widget == nullptr) return;
+  mirrors[window] = Mirror{kind, widget, false};
+  showText(window, kind, widget);
+  showCheck(window, widget);
+  showEnabled(window, kind, widget);
+  showFont(window, kind, widget);
+  showVisibility(window, kind, widget);
+}
+
+// windowDestroyed: deletes the mirror (the model reports children before their parent).
+void onWindowDestroyed(HWND window) {
+  Mirror* mirror = findMirror(window);
+  if (mirror == nullptr) return;
+  Fl_Widget* widget = mirror->widget;
+  mirrors.erase(window);
+  if (Fl_Group* group = widget->parent()) {
+    redrawUnder(widget);
+    group->remove(widget);
+  }
+  delete widget;
+}
+
+// textChanged: the new text is shown at the next sync, so that typing into the result box one
+// character at a time costs one text update per repaint, not one per character.
+void onTextChanged(HWND window) {
+  if (Mirror* mirror = findMirror(window)) mirror->textDirty = true;
+}
+
+void onCheckChanged(HWND window) {
+  if (Mirror* mirror = findMirror(window)) showCheck(window, mirror->widget);
+}
+
+// enabledChanged: a window's state decides whether its descendants take input, so every mirror
+// of the window's tree is brought up to date.
+void onEnabledChanged(HWND window) {
+  for (auto& [handle, mirror] : mirrors) {
+    HWND ancestor = handle;
+    while (ancestor != nullptr && ancestor != window) ancestor = model::parentOf(ancestor);
+    if (ancestor == window) showEnabled(handle, mirror.kind, mirror.widget);
+  }
+}
+
+void onVisibilityChanged(HWND window) {
+  if (Mirror* mirror = findMirror(window)) showVisibility(window, mirror->kind, mirror->widget);
+}
+
+// minimizedChanged: iconifies or restores the top-level window, unless the display already
+// shows that state (the window manager did it and the model followed).
+void onMinimizedChanged(HWND window) {
+  SurfaceWindow* surface = surfaceOf(window);
+  if (surface == nullptr) return;
+  const bool minimized = model::isMinimized(window);
+  if (surface->shownMinimized() == minimized) return;
+  surface->setShownMinimized(minimized);
+  if (minimized) {
+    surface->iconize();
+  } else if (model::isVisible(window)) {
+    surface->show();
+  }
+}
+
+void onFontChanged(HWND window) {
+  if (Mirror* mirror = findMirror(window)) showFont(window, mirror->kind, mirror->widget);
+}
+
+void onPixelsChanged(HWND topLevel, const RECT& rect) {
+  if (SurfaceWindow* surface = surfaceOf(topLevel)) surface->addPixelDamage(rect);
+}
+
+// flush: the program wants the screen to follow the model now. Expose events are processed
+// (the gate is closed, so no input is), then everything damaged is drawn.
+void onFlush(HWND) {
+  syncAll();
+  Fl::check();
+  Fl::flush();
+}
+
+// waitForInput: shows the model's last state, then waits for the user with the gate open.
+// Returns false when no window is left on the screen, so no input can ever come.
+bool onWaitForInput() {
+  syncAll();
+  if (reportScreenChanges()) return true;
+  {
+    InputGateScope open(InputGate::open);
+    Fl::wait();
+  }
+  reportScreenChanges();
+  return Fl::first_window() != nullptr;
+}
+
+}  // namespace
+
+// Brings every dirty text and every pending pixel damage to the screen's widgets.
+void syncAll() {
+  for (auto& [window, mirror] : mirrors) {
+    if (mirror.textDirty) {
+      mirror.textDirty = false;
+      showText(window, mirror.kind, mirror.widget);
+    }
+    if (mirror.kind == MirrorKind::topLevel) {
+      static_cast<SurfaceWindow*>(mirror.widget)->applyPixelDamage();
+    }
+  }
+}
+
+// Returns the SurfaceWindow mirroring exactly `window`; null when it is not a mirrored top level.
+SurfaceWindow* surfaceOf(HWND window) {
+  Mirror* mirror = findMirror(window);
+  if (mirror == nullptr || mirror->kind != MirrorKind::topLevel) return nullptr;
+  return static_cast<SurfaceWindow*>(mirror->widget);
+}
+
+// True when `window` is the mirror of a model window.
+bool isMirrorWindow(const Fl_Window* window) {
+  for (const auto& [handle, mirror] : mirrors) {
+    if (mirror.kind == MirrorKind::topLevel && mirror.widget == window) return true;
+  }
+  return false;
+}
+
+// Installs the driver's hooks and the input gate.
+void install() {
+  installInputGate();
+  driver::Hooks hooks;
+  hooks.windowCreated = onWindowCreated;
+  hooks.windowDestroyed = onWindowDestroyed;
+  hooks.textChanged = onTextChanged;
+  hooks.checkChanged = onCheckChanged;
+  hooks.enabledChanged = onEnabledChanged;
+  hooks.visibilityChanged = onVisibilityChanged;
+  hooks.minimizedChanged = onMinimizedChanged;
+  hooks.fontChanged = onFontChanged;
+  hooks.pixelsChanged = onPixelsChanged;
+  hooks.flush = onFlush;
+  hooks.waitForInput = onWaitForInput;
+  hooks.messageBox = showMessageBox;
+  hooks.chooseOpenFile = chooseOpenFile;
+  hooks.chooseFolder = chooseFolder;
+  driver::install(hooks);
+}
+
+}  // namespace fltk_driver
