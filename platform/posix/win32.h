@@ -47,7 +47,8 @@ typedef HICON HCURSOR;
 typedef struct HBRUSH__* HBRUSH;
 typedef struct HMENU__* HMENU;
 typedef struct HDC__* HDC;
-typedef struct HGDIOBJ__* HGDIOBJ;
+// As with STRICT on Windows: any GDI object handle converts to HGDIOBJ.
+typedef void* HGDIOBJ;
 typedef struct HFONT__* HFONT;
 
 #ifndef TRUE
