@@ -292,7 +292,10 @@ void showText(HWND window, MirrorKind kind, Fl_Widget* widget) {
   const std::string text = model::textOf(window);
   switch (kind) {
     case MirrorKind::topLevel:
-      widget->copy_label(text.c_str());
+      // Fl_Window's own copy_label also hands the title to the window manager.
+      if (widget->label() == nullptr || text != widget->label()) {
+        static_cast<SurfaceWindow*>(widget)->copy_label(text.c_str());
+      }
       return;
     case MirrorKind::edit: {
       auto* input = static_cast<Fl_Input*>(widget);
