@@ -32,8 +32,7 @@ e2e_start_xvfb
 
 log="$run/sorvel.log.htm"
 e2e_settings "$run/sorvel.ini" "$mnt/*.*" "$dest"
-e2e_start_program "$run"
-e2e_click_copy
+e2e_start_run "$run" "$log"
 if e2e_wait_file_grep 60 "$log" 'Copy "a-big.bin", unable write file'; then
   rm -f "$small/filler"
 else

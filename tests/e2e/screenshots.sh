@@ -32,8 +32,7 @@ e2e_start_xvfb
 
 log="$run/sorvel.log.htm"
 e2e_settings "$run/sorvel.ini" "$mnt/*.*" "$dest" "subDamagedBitByZero: no"
-e2e_start_program "$run"
-e2e_click_copy
+e2e_start_run "$run" "$log"
 # The slow byte sits near 50% of scratched.bin: the window shows that state while the read waits.
 title_near_half() {
   [[ "$(e2e_title)" =~ scratched\.bin\ ([0-9]+)% ]] && [ "${BASH_REMATCH[1]}" -ge 45 ]

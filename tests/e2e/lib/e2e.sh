@@ -218,8 +218,6 @@ e2e_start_program() {
   E2E_PROGRAM_OUT="$folder.out"
   e2e_wait_until 20 e2e_find_window ||
     e2e_abort "no window \"sorvel\" appeared within 20 s; output: $(cat "$folder.out")"
-  # Give the program a moment to finish start-up (settings pushed into the controls).
-  sleep 0.5
 }
 
 e2e_find_window() {
@@ -269,13 +267,31 @@ e2e_close_program() {
   E2E_PROGRAM_PID=""
 }
 
-# e2e_run_copy FOLDER LOG END_PATTERN SECONDS: starts the program in FOLDER, clicks Copy, waits
+# e2e_start_run FOLDER LOG: starts the program in FOLDER and clicks Copy until the run has begun,
+# that is until the log LOG (a path; it must not exist yet) appears. The program takes no input
+# until its message loop waits for it (a click during start-up is dropped, as it would be
+# during a run), and nothing outside tells when that is; a click on Copy that is dropped leaves
+# no trace, and a click that arrives during a run is dropped too, so clicking again is safe.
+e2e_start_run() {
+  local folder="$1" log="$2" attempt
+  [ -e "$log" ] && e2e_abort "the log $log exists before the run"
+  e2e_start_program "$folder"
+  sleep 0.5
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    e2e_click_copy
+    e2e_wait_until 3 test -e "$log" && return 0
+    e2e_pid_alive "$E2E_PROGRAM_PID" || break
+    e2e_log "no run after click $attempt on Copy; clicking again"
+  done
+  e2e_abort "no run started after clicking Copy (no $log); output: $(cat "$E2E_PROGRAM_OUT")"
+}
+
+# e2e_run_copy FOLDER LOG END_PATTERN SECONDS: starts the program in FOLDER, starts a run, waits
 # until the log LOG (a path) has a line matching END_PATTERN, closes the window and checks that
 # the program ended with exit code 0.
 e2e_run_copy() {
   local folder="$1" log="$2" pattern="$3" seconds="$4"
-  e2e_start_program "$folder"
-  e2e_click_copy
+  e2e_start_run "$folder" "$log"
   if ! e2e_wait_file_grep "$seconds" "$log" "$pattern"; then
     e2e_fail "the run did not end within $seconds s (no '$pattern' in $log)"
   fi
