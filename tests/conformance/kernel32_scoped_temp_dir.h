@@ -36,6 +36,7 @@ class ScopedTempDir : public ::testing::Test {
     std::filesystem::remove_all(folder_, ignored);
   }
 
+ public:
   // Returns the absolute path of `name` inside the test's folder, with the platform's separator.
   std::string absolute(const std::string& name) const {
     return (folder_ / name).make_preferred().string();
@@ -67,6 +68,8 @@ class ScopedTempDir : public ::testing::Test {
     return content;
   }
 
+
+ protected:
   std::filesystem::path folder_;
   std::filesystem::path previous_;
 };
