@@ -138,8 +138,9 @@ class CopyOneFile : public ::testing::Test {
     ASSERT_NE(0, RegisterClassA(&stateClass));
     mainWindow = CreateWindowExA(0, "sorvel", "sorvel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                  kWindowWidth, kWindowHeight, nullptr, nullptr, nullptr, nullptr);
+    // Disabled, not read-only: a read-only edit control refuses WM_CHAR.
     resultBox = CreateWindowExA(0, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_DISABLED | ES_MULTILINE | ES_READONLY,
+                                WS_CHILD | WS_VISIBLE | WS_DISABLED | ES_MULTILINE | ES_AUTOVSCROLL,
                                 10, 10, 300, 200, mainWindow, nullptr, nullptr, nullptr);
     stateLine3 = CreateWindowExA(0, "recording state line", "", WS_CHILD | WS_VISIBLE, 10, 400, 300,
                                  16, mainWindow, nullptr, nullptr, nullptr);

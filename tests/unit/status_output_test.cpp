@@ -34,8 +34,9 @@ class StatusOutput : public ::testing::Test {
     ASSERT_NE(0, RegisterClassA(&mainClass));
     mainWindow = CreateWindowExA(0, "sorvel", "sorvel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
                                  560, nullptr, nullptr, nullptr, nullptr);
+    // Disabled, not read-only: a read-only edit control refuses WM_CHAR.
     resultBox = CreateWindowExA(0, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_DISABLED | ES_MULTILINE | ES_READONLY,
+                                WS_CHILD | WS_VISIBLE | WS_DISABLED | ES_MULTILINE | ES_AUTOVSCROLL,
                                 10, 10, 300, 200, mainWindow, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, mainWindow);
     ASSERT_NE(nullptr, resultBox);
