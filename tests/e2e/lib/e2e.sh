@@ -191,12 +191,15 @@ e2e_start_xvfb() {
   E2E_CLOSE="$(e2e_tool sorvel_wm_close)" || exit 1
   local numberFile="$E2E_DIR/.display"
   : >"$numberFile"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberFile" \
+  # -noreset: the server must not reset (and refuse connections for a moment) each time its last
+  # client, such as a short xdotool call, disconnects.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberFile" \
     >"$E2E_DIR/.xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   e2e_wait_until 15 grep -q '^[0-9][0-9]*$' "$numberFile" ||
     e2e_abort "Xvfb did not start: $(cat "$E2E_DIR/.xvfb.log")"
   export DISPLAY=":$(head -n 1 "$numberFile")"
+  e2e_wait_until 15 xdpyinfo >/dev/null 2>&1 || e2e_abort "the display $DISPLAY does not answer"
   e2e_log "Xvfb on $DISPLAY"
 }
 
