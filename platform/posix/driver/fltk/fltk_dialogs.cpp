@@ -178,6 +178,13 @@ std::string fltkPatterns(const std::string& win32Patterns) {
   return joined + "}";
 }
 
+// Returns the current folder, empty when it cannot be told.
+std::string currentFolder() {
+  char buffer[MAX_PATH];
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+  return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+}
+
 }  // namespace
 
 // MessageBoxA: shows a modal box over `owner` and returns the button chosen.
@@ -214,7 +221,10 @@ std::optional<std::string> chooseOpenFile(const OPENFILENAMEA& request) {
   const std::string filter = fltkFilter(request.lpstrFilter);
   if (!filter.empty()) chooser.filter(filter.c_str());
   if (request.nFilterIndex > 0) chooser.filter_value(static_cast<int>(request.nFilterIndex) - 1);
-  if (request.lpstrInitialDir != nullptr) chooser.directory(request.lpstrInitialDir);
+  // Without a folder of its own the dialog starts in the current folder, as Windows' does.
+  const std::string start =
+      request.lpstrInitialDir != nullptr ? std::string(request.lpstrInitialDir) : currentFolder();
+  if (!start.empty()) chooser.directory(start.c_str());
   int result = 0;
   {
     InputGateScope dialogs(InputGate::dialogsOnly);
@@ -230,6 +240,10 @@ driver::FolderChoice chooseFolder(const BROWSEINFOA& request) {
   Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_DIRECTORY);
   const bool titled = request.lpszTitle != nullptr && *request.lpszTitle != '\0';
   chooser.title(titled ? request.lpszTitle : kFolderTitle);
+  // The desktop's folder chooser cannot show the whole name space as Windows' browser does; it
+  // starts in the current folder rather than in a list of recent files.
+  const std::string start = currentFolder();
+  if (!start.empty()) chooser.directory(start.c_str());
   int result = 0;
   {
     InputGateScope dialogs(InputGate::dialogsOnly);
