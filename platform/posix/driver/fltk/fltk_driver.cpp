@@ -99,11 +99,27 @@ void onPixelsChanged(HWND topLevel, const RECT& rect) {
   if (SurfaceWindow* surface = surfaceOf(topLevel)) surface->addPixelDamage(rect);
 }
 
-// flush: the program wants the screen to follow the model now. Expose events are processed
-// (the gate is closed, so no input is), then everything damaged is drawn.
+// True when some top-level window on the screen takes input: then the program is only briefly
+// busy (starting up, answering a click) and will wait for input again soon.
+bool windowsTakeInput() {
+  for (const auto& [window, mirror] : mirrors) {
+    if (mirror.kind == MirrorKind::topLevel && model::isVisible(window) &&
+        model::isEnabledForInput(window)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// flush: the program wants the screen to follow the model now; everything damaged is drawn.
+// While its windows take input, the display's events stay queued for the loop, so a click made
+// during start-up is not lost. While they take none (a run disabled them, and may last for
+// hours), the display's events are handled here so that the window keeps up with exposes and
+// the window manager; the gate is closed, so the user's input is dropped, as a disabled window
+// takes none.
 void onFlush(HWND) {
   syncAll();
-  Fl::check();
+  if (!windowsTakeInput()) Fl::check();
   Fl::flush();
 }
 
