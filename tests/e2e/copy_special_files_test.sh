@@ -6,7 +6,6 @@ set -u
 source "$(dirname "$0")/lib/e2e.sh"
 e2e_setup copy_special_files_test "${1:-}"
 e2e_need_fuse
-command -v python3 >/dev/null || e2e_abort "python3 is needed to make a socket file"
 
 src="$E2E_DIR/disc"
 mnt="$E2E_DIR/cd"
@@ -14,7 +13,7 @@ run="$E2E_DIR/run"
 dest="$E2E_DIR/saved"
 mkdir -p "$src" "$run"
 mkfifo "$src/a-pipe"
-python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$src/b-socket"
+"$E2E_PROBE" --socket "$src/b-socket" || e2e_abort "could not make a socket file"
 head -c 700 /dev/urandom >"$src/c-locked.bin"
 head -c 900 /dev/urandom >"$src/d-good.bin"
 seq 1 300 >"$src/e-good.txt"

@@ -6,7 +6,14 @@
 // offsets (a file that exists is written over in place).
 //
 //   sorvel_medium_probe [--out FILE] FILE OFFSET LENGTH BLOCK
+//
+// With --socket PATH it only makes a socket file at PATH (bound, then left behind), for tests
+// that need one among ordinary files.
+//
+//   sorvel_medium_probe --socket PATH
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -48,10 +55,29 @@ int probe(int in, int out, unsigned long long offset, unsigned long long length,
   return 0;
 }
 
+// Binds a local socket at `path` and leaves its file behind. Returns the exit code.
+int makeSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof(address.sun_path)) {
+    std::fputs("sorvel_medium_probe: socket path too long\n", stderr);
+    return 1;
+  }
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+    std::perror("sorvel_medium_probe: socket");
+    return 1;
+  }
+  close(fd);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "--socket") return makeSocket(args[1]);
   std::string outPath;
   if (args.size() >= 2 && args[0] == "--out") {
     outPath = args[1];
