@@ -15,12 +15,12 @@ mnt="$E2E_DIR/cd"
 run="$E2E_DIR/run"
 dest="$E2E_DIR/saved"
 mkdir -p "$src" "$run"
-two_gib=2147483648
-four_gib=4294967296
-size=$((four_gib + 3000))
-bad=$((four_gib + 1000))
+# SORVEL_LARGE_BYTES changes the size, only to try the script itself on a small file.
+size="${SORVEL_LARGE_BYTES:-$((4294967296 + 3000))}"
+bad=$((size - 2000))
 truncate -s "$size" "$src/huge.bin"
-for mark in 0 $((two_gib - 500)) $((four_gib - 500)) $((size - 1000)); do
+# Data at the start, around the middle (2 GiB), across 4 GiB and at the end.
+for mark in 0 $((size / 2 - 500)) $((size - 3500)) $((size - 1000)); do
   head -c 1000 /dev/urandom | dd of="$src/huge.bin" bs=1 seek="$mark" conv=notrunc status=none
 done
 echo "huge.bin $bad $bad fail 0" >"$E2E_DIR/rules"
