@@ -3,13 +3,14 @@
 //
 //   sorvel_medium [--rules FILE] [--counts FILE] FOLDER MOUNTPOINT
 //
-// Folders are listed sorted by name, "." and ".." first, like the directory of a CD.
 // It runs in the foreground until the mount point is unmounted (fusermount3 -u MOUNTPOINT), then
 // writes the counts report to the --counts file. The same report can be read at any time from the
 // hidden file ".sorvel-medium-counts" at the root of the mount (it is not listed in the folder).
+// Folders are listed sorted by name, "." and ".." first, like the directory of a CD.
 // Every file is opened with direct_io, so every read of a program reaches the medium, with the
-// program's own offset and size. Any attempt to change the medium fails with EROFS and is
-// counted in the report ("refused").
+// program's own offset and size. The medium answers one request at a time, so a slow read holds
+// back every other request (a read of the counts file included) until it is answered. Any attempt
+// to change the medium fails with EROFS and is counted in the report ("refused").
 #define FUSE_USE_VERSION 31
 
 #include <dirent.h>
