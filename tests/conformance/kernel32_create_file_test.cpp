@@ -13,7 +13,7 @@
 
 namespace {
 
-using CreateFile = ScopedTempDir;
+using FileCreation = ScopedTempDir;
 
 HANDLE openWith(const char* name, DWORD access, DWORD share, DWORD disposition) {
   return CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -21,7 +21,7 @@ HANDLE openWith(const char* name, DWORD access, DWORD share, DWORD disposition) 
 
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 
-TEST_F(CreateFile, CreateNewRefusesAnExistingFile) {
+TEST_F(FileCreation, CreateNewRefusesAnExistingFile) {
   ASSERT_TRUE(writeFile("there", "keep"));
   SetLastError(0xDEADBEEF);
   EXPECT_EQ(INVALID_HANDLE_VALUE, openWith("there", kReadWrite, 0, CREATE_NEW));
@@ -29,7 +29,7 @@ TEST_F(CreateFile, CreateNewRefusesAnExistingFile) {
   EXPECT_EQ("keep", readFile("there"));
 }
 
-TEST_F(CreateFile, CreateNewMakesAnEmptyFile) {
+TEST_F(FileCreation, CreateNewMakesAnEmptyFile) {
   SetLastError(0xDEADBEEF);
   HANDLE file = openWith("fresh", kReadWrite, 0, CREATE_NEW);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -40,7 +40,7 @@ TEST_F(CreateFile, CreateNewMakesAnEmptyFile) {
   EXPECT_TRUE(CloseHandle(file));
 }
 
-TEST_F(CreateFile, CreateAlwaysEmptiesAnExistingFileAndSaysSo) {
+TEST_F(FileCreation, CreateAlwaysEmptiesAnExistingFileAndSaysSo) {
   ASSERT_TRUE(writeFile("there", "old content"));
   SetLastError(0xDEADBEEF);
   HANDLE file = openWith("there", kReadWrite, 0, CREATE_ALWAYS);
@@ -55,7 +55,7 @@ TEST_F(CreateFile, CreateAlwaysEmptiesAnExistingFileAndSaysSo) {
   CloseHandle(file);
 }
 
-TEST_F(CreateFile, OpenAlwaysKeepsAnExistingFileAndSaysSo) {
+TEST_F(FileCreation, OpenAlwaysKeepsAnExistingFileAndSaysSo) {
   ASSERT_TRUE(writeFile("there", "old content"));
   SetLastError(0xDEADBEEF);
   HANDLE file = openWith("there", GENERIC_WRITE, 0, OPEN_ALWAYS);
@@ -70,7 +70,7 @@ TEST_F(CreateFile, OpenAlwaysKeepsAnExistingFileAndSaysSo) {
   CloseHandle(file);
 }
 
-TEST_F(CreateFile, TruncateExistingEmptiesOnlyAnExistingFile) {
+TEST_F(FileCreation, TruncateExistingEmptiesOnlyAnExistingFile) {
   ASSERT_TRUE(writeFile("there", "old content"));
   HANDLE file = openWith("there", GENERIC_WRITE, 0, TRUNCATE_EXISTING);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -81,7 +81,7 @@ TEST_F(CreateFile, TruncateExistingEmptiesOnlyAnExistingFile) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
 
-TEST_F(CreateFile, OpenExistingTellsMissingFileFromMissingFolder) {
+TEST_F(FileCreation, OpenExistingTellsMissingFileFromMissingFolder) {
   SetLastError(0xDEADBEEF);
   EXPECT_EQ(INVALID_HANDLE_VALUE, openWith("missing", GENERIC_READ, 0, OPEN_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
@@ -94,7 +94,7 @@ TEST_F(CreateFile, OpenExistingTellsMissingFileFromMissingFolder) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
 }
 
-TEST_F(CreateFile, FolderCannotBeOpenedAsAFile) {
+TEST_F(FileCreation, FolderCannotBeOpenedAsAFile) {
   ASSERT_TRUE(CreateDirectoryA("folder", nullptr));
   SetLastError(0xDEADBEEF);
   EXPECT_EQ(INVALID_HANDLE_VALUE, openWith("folder", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
@@ -104,7 +104,7 @@ TEST_F(CreateFile, FolderCannotBeOpenedAsAFile) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
 }
 
-TEST_F(CreateFile, ReadOnlyFileOpensForReadingButNotForWriting) {
+TEST_F(FileCreation, ReadOnlyFileOpensForReadingButNotForWriting) {
   ASSERT_TRUE(writeFile("locked", "data"));
   ASSERT_TRUE(SetFileAttributesA("locked", FILE_ATTRIBUTE_READONLY));
   for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
@@ -119,12 +119,13 @@ TEST_F(CreateFile, ReadOnlyFileOpensForReadingButNotForWriting) {
   CloseHandle(file);
 }
 
-TEST_F(CreateFile, ConflictingShareModeFailsWithSharingViolation) {
+TEST_F(FileCreation, ConflictingShareModeFailsWithSharingViolation) {
   ASSERT_TRUE(writeFile("shared", "data"));
   HANDLE exclusive = openWith("shared", kReadWrite, 0, OPEN_EXISTING);
   ASSERT_NE(INVALID_HANDLE_VALUE, exclusive);
   SetLastError(0xDEADBEEF);
-  EXPECT_EQ(INVALID_HANDLE_VALUE, openWith("shared", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+  EXPECT_EQ(INVALID_HANDLE_VALUE,
+            openWith("shared", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
   ASSERT_TRUE(CloseHandle(exclusive));
   HANDLE reader = openWith("shared", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
@@ -132,13 +133,14 @@ TEST_F(CreateFile, ConflictingShareModeFailsWithSharingViolation) {
   HANDLE secondReader = openWith("shared", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   EXPECT_NE(INVALID_HANDLE_VALUE, secondReader);
   SetLastError(0xDEADBEEF);
-  EXPECT_EQ(INVALID_HANDLE_VALUE, openWith("shared", GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
+  EXPECT_EQ(INVALID_HANDLE_VALUE,
+            openWith("shared", GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
   CloseHandle(secondReader);
   CloseHandle(reader);
 }
 
-TEST_F(CreateFile, FileOpenWithoutDeleteSharingCannotBeDeleted) {
+TEST_F(FileCreation, FileOpenWithoutDeleteSharingCannotBeDeleted) {
   ASSERT_TRUE(writeFile("busy", "data"));
   HANDLE file = openWith("busy", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -149,7 +151,7 @@ TEST_F(CreateFile, FileOpenWithoutDeleteSharingCannotBeDeleted) {
   EXPECT_TRUE(DeleteFileA("busy"));
 }
 
-TEST_F(CreateFile, ClosedHandleCannotBeClosedAgain) {
+TEST_F(FileCreation, ClosedHandleCannotBeClosedAgain) {
   HANDLE file = openWith("once", kReadWrite, 0, CREATE_NEW);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
   ASSERT_TRUE(CloseHandle(file));
@@ -160,7 +162,7 @@ TEST_F(CreateFile, ClosedHandleCannotBeClosedAgain) {
 
 #ifndef _WIN32
 // FIFOs and device nodes exist only on POSIX; on Windows nothing comparable lies in a folder.
-TEST_F(CreateFile, FifoWithoutPeerOpensForReadingWithoutBlocking) {
+TEST_F(FileCreation, FifoWithoutPeerOpensForReadingWithoutBlocking) {
   ASSERT_EQ(0, mkfifo("pipe", 0644));
   HANDLE pipe = openWith("pipe", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
@@ -171,15 +173,16 @@ TEST_F(CreateFile, FifoWithoutPeerOpensForReadingWithoutBlocking) {
   EXPECT_TRUE(CloseHandle(pipe));
 }
 
-TEST_F(CreateFile, FifoWithoutReaderRefusesWritingWithoutBlocking) {
+TEST_F(FileCreation, FifoWithoutReaderRefusesWritingWithoutBlocking) {
   ASSERT_EQ(0, mkfifo("pipe", 0644));
   SetLastError(0xDEADBEEF);
   EXPECT_EQ(INVALID_HANDLE_VALUE, openWith("pipe", GENERIC_WRITE, 0, OPEN_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_READY), GetLastError());
 }
 
-TEST_F(CreateFile, DeviceOpensWithoutBlocking) {
-  HANDLE device = openWith("/dev/null", kReadWrite, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+TEST_F(FileCreation, DeviceOpensWithoutBlocking) {
+  HANDLE device =
+      openWith("/dev/null", kReadWrite, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
   ASSERT_NE(INVALID_HANDLE_VALUE, device);
   DWORD count = 7;
   EXPECT_TRUE(WriteFile(device, "abc", 3, &count, nullptr));

@@ -162,8 +162,8 @@ TEST_F(FindFiles, FindDataCarriesSizeAndLastWriteTime) {
 }
 
 TEST_F(FindFiles, SizeAbove4GiBFillsTheHighPart) {
-  HANDLE file = CreateFileA("big", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file =
+      CreateFileA("big", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
   // 5 GiB + 7 bytes: the file is sparse, nothing but its last byte is stored.
   LONG high = 1;

@@ -48,8 +48,8 @@ class ScopedTempDir : public ::testing::Test {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    BOOL wrote = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
-                           nullptr);
+    BOOL wrote =
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     return CloseHandle(file) && wrote && written == content.size();
   }
 
@@ -67,7 +67,6 @@ class ScopedTempDir : public ::testing::Test {
     CloseHandle(file);
     return content;
   }
-
 
  protected:
   std::filesystem::path folder_;

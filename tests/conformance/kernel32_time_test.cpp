@@ -76,8 +76,8 @@ TEST(DosDateTime, RefusesATimeAfter2107) {
 TEST(LocalFileTime, DiffersFromUtcByAWholeZoneOffset) {
   FILETIME local;
   ASSERT_TRUE(FileTimeToLocalFileTime(&kLeapDayAfternoon, &local));
-  std::int64_t difference =
-      static_cast<std::int64_t>(valueOf(local)) - static_cast<std::int64_t>(valueOf(kLeapDayAfternoon));
+  std::int64_t difference = static_cast<std::int64_t>(valueOf(local)) -
+                            static_cast<std::int64_t>(valueOf(kLeapDayAfternoon));
   constexpr std::int64_t kQuarterHour = 15 * 60 * kUnitsPerSecond;
   constexpr std::int64_t kFourteenHours = 14 * 3600 * kUnitsPerSecond;
   EXPECT_EQ(0, difference % kQuarterHour);

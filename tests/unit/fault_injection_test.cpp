@@ -1,11 +1,10 @@
 // The test fault layer of the POSIX kernel32: failing opens, reads, writes, closes and folder
 // creation on a chosen path, the counts of the calls made, and the fixed local time.
-#include "platform/posix/kernel32/faults.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "platform/posix/kernel32/faults.h"
 #include "platform/winapi.h"
 #include "tests/conformance/kernel32_scoped_temp_dir.h"
 
@@ -69,9 +68,8 @@ TEST_F(FaultInjection, PathsMatchInAbsoluteAndLexicallyNormalForm) {
 
 TEST_F(FaultInjection, FailedOpenCreatesNothing) {
   faults::failOpens("new", 1);
-  EXPECT_EQ(INVALID_HANDLE_VALUE,
-            CreateFileA("new", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                        nullptr));
+  EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("new", GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("new"));
 }
 

@@ -1,10 +1,10 @@
 // How WinExec splits a command line into the program and its arguments (Windows rules).
-#include "platform/posix/kernel32/command_line.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "platform/posix/kernel32/command_line.h"
 
 namespace {
 

@@ -126,7 +126,7 @@ std::int64_t callsCovering(const std::vector<CallRun>& runs, std::int64_t byte, 
   return count;
 }
 
-// Returns the counter selected by `field` for a path a test named (0 when never seen).
+// Returns what `counter` reads from the record of a path a test named (0 when never seen).
 template <typename Counter>
 std::int64_t countFor(const std::string& path, Counter counter) {
   std::lock_guard<std::mutex> guard(lock);
@@ -177,8 +177,7 @@ ReadPlan onRead(const std::string& path, std::int64_t offset, std::uint32_t leng
   std::lock_guard<std::mutex> guard(lock);
   PathRecord& record = recordOf(path);
   recordCall(record.reads, offset, length);
-  std::optional<FailingByte> failing =
-      firstFailingByte(record.readFaults, offset, offset + length);
+  std::optional<FailingByte> failing = firstFailingByte(record.readFaults, offset, offset + length);
   if (!failing) return ReadPlan{length, false, ReadFailure::error};
   if (failing->byte > offset) {
     return ReadPlan{static_cast<std::uint32_t>(failing->byte - offset), false, ReadFailure::error};
@@ -195,8 +194,7 @@ WritePlan onWrite(const std::string& path, std::int64_t offset, std::uint32_t le
       firstFailingByte(record.writeFaults, offset, offset + length);
   if (!failing) return WritePlan{length, false, ERROR_SUCCESS};
   useFailure(*failing);
-  return WritePlan{static_cast<std::uint32_t>(failing->byte - offset), true,
-                   failing->fault->error};
+  return WritePlan{static_cast<std::uint32_t>(failing->byte - offset), true, failing->fault->error};
 }
 
 std::optional<SYSTEMTIME> fixedLocalTime() {

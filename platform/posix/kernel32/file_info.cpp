@@ -54,8 +54,8 @@ FILETIME fileTimeFrom(const struct timespec& time) {
   constexpr std::int64_t kFirstSecond = -kUnixEpochInFileTime / kFileTimeUnitsPerSecond;
   if (seconds < kFirstSecond) return fileTimeOf(0);
   if (seconds >= kLastSecond) return fileTimeOf(INT64_MAX);
-  std::int64_t units = kUnixEpochInFileTime + seconds * kFileTimeUnitsPerSecond +
-                       time.tv_nsec / kNanosecondsPerUnit;
+  std::int64_t units =
+      kUnixEpochInFileTime + seconds * kFileTimeUnitsPerSecond + time.tv_nsec / kNanosecondsPerUnit;
   return fileTimeOf(static_cast<std::uint64_t>(units < 0 ? 0 : units));
 }
 

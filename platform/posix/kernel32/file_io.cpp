@@ -47,9 +47,8 @@ std::uint32_t writeAtPointer(FileObject& file, const char* buffer, std::uint32_t
   std::uint32_t done = 0;
   while (done < length) {
     ssize_t count =
-        file.seekable
-            ? pwrite(file.descriptor, buffer + done, length - done, file.position + done)
-            : write(file.descriptor, buffer + done, length - done);
+        file.seekable ? pwrite(file.descriptor, buffer + done, length - done, file.position + done)
+                      : write(file.descriptor, buffer + done, length - done);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0 && errno == ESPIPE && file.seekable) {
       file.seekable = false;
@@ -80,21 +79,24 @@ std::shared_ptr<FileObject> fileWithAccess(HANDLE handle, DWORD access) {
 // the last error set.
 std::int64_t movedPosition(const FileObject& file, std::int64_t distance, DWORD moveMethod) {
   std::int64_t origin = 0;
+  DWORD error = ERROR_SUCCESS;
+  struct stat status {};
   if (moveMethod == FILE_CURRENT) {
     origin = file.position;
   } else if (moveMethod == FILE_END) {
-    struct stat status {};
-    if (fstat(file.descriptor, &status) != 0) return failWithErrno(errno), -1;
+    error = fstat(file.descriptor, &status) == 0 ? ERROR_SUCCESS : win32ErrorFromErrno(errno);
     origin = status.st_size;
   } else if (moveMethod != FILE_BEGIN) {
-    return failWith(ERROR_INVALID_PARAMETER), -1;
+    error = ERROR_INVALID_PARAMETER;
   }
   std::int64_t moved = 0;
-  if (__builtin_add_overflow(origin, distance, &moved)) {
-    return failWith(ERROR_INVALID_PARAMETER), -1;
+  if (error == ERROR_SUCCESS && __builtin_add_overflow(origin, distance, &moved)) {
+    error = ERROR_INVALID_PARAMETER;
   }
-  if (moved < 0) return failWith(ERROR_NEGATIVE_SEEK), -1;
-  return moved;
+  if (error == ERROR_SUCCESS && moved < 0) error = ERROR_NEGATIVE_SEEK;
+  if (error == ERROR_SUCCESS) return moved;
+  SetLastError(error);
+  return -1;
 }
 
 }  // namespace
@@ -128,13 +130,13 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD b
   if (bytesWritten != nullptr) *bytesWritten = 0;
   std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_WRITE);
   if (!object) return FALSE;
-  if (overlapped != nullptr || bytesWritten == nullptr ||
-      (buffer == nullptr && bytesToWrite > 0)) {
+  if (overlapped != nullptr || bytesWritten == nullptr || (buffer == nullptr && bytesToWrite > 0)) {
     return failWith(ERROR_INVALID_PARAMETER);
   }
   std::uint32_t length = bytesToWrite;
   faults::hooks::WritePlan plan{length, false, ERROR_SUCCESS};
-  if (faults::hooks::active()) plan = faults::hooks::onWrite(object->path, object->position, length);
+  if (faults::hooks::active())
+    plan = faults::hooks::onWrite(object->path, object->position, length);
   std::uint32_t written = writeAtPointer(*object, static_cast<const char*>(buffer), plan.length);
   int writeError = errno;
   object->position += written;
@@ -151,7 +153,8 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMo
   std::int64_t distance = distanceToMove;
   if (distanceToMoveHigh != nullptr) {
     distance = static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceToMoveHigh)) << kDwordBits) |
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceToMoveHigh))
+         << kDwordBits) |
         static_cast<std::uint32_t>(distanceToMove));
   }
   std::int64_t moved = movedPosition(*object, distance, moveMethod);
@@ -173,7 +176,10 @@ DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
   std::shared_ptr<FileObject> object = fileFromHandle(file);
   if (!object) return INVALID_FILE_SIZE;
   struct stat status {};
-  if (fstat(object->descriptor, &status) != 0) return failWithErrno(errno), INVALID_FILE_SIZE;
+  if (fstat(object->descriptor, &status) != 0) {
+    failWithErrno(errno);
+    return INVALID_FILE_SIZE;
+  }
   std::uint64_t size = static_cast<std::uint64_t>(status.st_size);
   if (fileSizeHigh != nullptr) *fileSizeHigh = static_cast<DWORD>(size >> kDwordBits);
   DWORD low = static_cast<DWORD>(size);

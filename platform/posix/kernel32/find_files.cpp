@@ -91,8 +91,7 @@ DWORD listMatches(const std::string& pattern, FindObject& find) {
 }
 
 // Finds the entry a pattern without wildcards names: that entry itself, folder or file.
-HANDLE findExactEntry(const std::string& path, const std::string& name,
-                      LPWIN32_FIND_DATAA data) {
+HANDLE findExactEntry(const std::string& path, const std::string& name, LPWIN32_FIND_DATAA data) {
   struct stat status {};
   if (int error = statEntry(path, status); error != 0) {
     return failHandle(win32ErrorForPath(error, path));

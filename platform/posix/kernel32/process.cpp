@@ -138,7 +138,10 @@ UINT winExecFailure(int error, const std::string& program) {
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
   std::string folder = currentFolder();
-  if (folder.empty()) return failWithErrno(errno), 0;
+  if (folder.empty()) {
+    failWithErrno(errno);
+    return 0;
+  }
   return copyPathOut(folder, bufferLength, buffer);
 }
 

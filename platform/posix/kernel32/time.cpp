@@ -40,7 +40,8 @@ CivilDate civilFromDays(std::int64_t days) {
   days += 719468;
   std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
   std::int64_t dayOfEra = days - era * 146097;
-  std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  std::int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
   int day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
@@ -78,8 +79,8 @@ BOOL WINAPI FileTimeToDosDateTime(const FILETIME* fileTime, LPWORD fatDate, LPWO
   if (fileTime == nullptr || fatDate == nullptr || fatTime == nullptr) {
     return failWith(ERROR_INVALID_PARAMETER);
   }
-  std::int64_t seconds = static_cast<std::int64_t>(fileTimeValue(*fileTime) /
-                                                   kFileTimeUnitsPerSecond);
+  std::int64_t seconds =
+      static_cast<std::int64_t>(fileTimeValue(*fileTime) / kFileTimeUnitsPerSecond);
   std::int64_t secondOfDay = seconds % kSecondsPerDay;
   CivilDate date = civilFromDays(seconds / kSecondsPerDay - kFileTimeEpochToUnixDays);
   // The packed form cannot hold a time before 1980 or after 2107: no made-up date.
@@ -89,10 +90,10 @@ BOOL WINAPI FileTimeToDosDateTime(const FILETIME* fileTime, LPWORD fatDate, LPWO
   *fatDate = static_cast<WORD>(((date.year - kFirstPackedYear) << kPackedYearShift) |
                                (date.month << kPackedMonthShift) | date.day);
   // Seconds are kept in two-second steps.
-  *fatTime = static_cast<WORD>(((secondOfDay / kSecondsPerHour) << kPackedHourShift) |
-                               ((secondOfDay % kSecondsPerHour / kSecondsPerMinute)
-                                << kPackedMinuteShift) |
-                               (secondOfDay % kSecondsPerMinute / 2));
+  *fatTime = static_cast<WORD>(
+      ((secondOfDay / kSecondsPerHour) << kPackedHourShift) |
+      ((secondOfDay % kSecondsPerHour / kSecondsPerMinute) << kPackedMinuteShift) |
+      (secondOfDay % kSecondsPerMinute / 2));
   return TRUE;
 }
 
