@@ -302,9 +302,18 @@ e2e_run_copy() {
   e2e_expect_equal "exit code of the program" 0 "$E2E_PROGRAM_EXIT"
 }
 
-# e2e_screenshot FILE.png: takes a picture of the program's window.
+# e2e_screenshot FILE.png: takes a picture of the program's window. Returns 1 (and records a
+# failure) when that is not possible within 20 s: ImageMagick's import waits for a click on the
+# screen when it cannot use the window it was given, so it never runs without a deadline.
 e2e_screenshot() {
-  import -window "$E2E_WINDOW" "$1" 2>/dev/null || xwd -id "$E2E_WINDOW" -silent | convert xwd:- "$1"
+  if ! xdotool getwindowname "$E2E_WINDOW" >/dev/null 2>&1; then
+    e2e_fail "no window $E2E_WINDOW to take a picture of"
+    return 1
+  fi
+  if ! timeout 20 import -window "$E2E_WINDOW" "$1" 2>"$E2E_DIR/.import.err"; then
+    e2e_fail "could not take a picture of the window: $(cat "$E2E_DIR/.import.err")"
+    return 1
+  fi
 }
 
 # ---- checks on files ------------------------------------------------------------------------------
