@@ -13,6 +13,9 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kTemporaryName = "sorvel.ini.tmp";
 // How many temporary names are tried when earlier ones are taken.
 constexpr int kTemporaryNameCount = 16;
+// How many times the temporary file is closed before it is given up: a file left open could
+// neither replace the old file nor be removed.
+constexpr int kCloseAttempts = 3;
 
 // Returns whether the field's line goes into the file.
 bool isLineWritten(const SettingField& field) {
@@ -97,6 +100,14 @@ HANDLE createTemporaryFile(std::string& name) {
   return INVALID_HANDLE_VALUE;
 }
 
+// Returns whether `file` was closed, trying up to kCloseAttempts times.
+bool closeFile(HANDLE file) {
+  for (int attempt = 0; attempt < kCloseAttempts; ++attempt) {
+    if (CloseHandle(file)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 // Writes every field of `settings` (with sourcePath and destinationPath as the saved source and
@@ -111,9 +122,13 @@ void saveSettingsFile() {
   bool written = writeAll(file, settingsFileContent());
   // Flushed before the rename, so that a crash after it cannot leave an empty settings file.
   written = written && FlushFileBuffers(file);
+  // A failed close may have lost data: the old file is then kept. The close is retried only so
+  // that the temporary file can be removed.
   bool closed = CloseHandle(file) != 0;
+  if (!closed) closeFile(file);
   if (written && closed &&
-      MoveFileExA(temporaryName.c_str(), kSettingsFileName, MOVEFILE_REPLACE_EXISTING)) {
+      MoveFileExA(temporaryName.c_str(), kSettingsFileName,
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return;
   }
   DeleteFileA(temporaryName.c_str());
