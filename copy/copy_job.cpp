@@ -2,13 +2,14 @@
 // the source and the destination, freezes the window, fixes the run's retry depths, starts the
 // log, hands every file that the source names to the per-file steps and to copyOneFile, writes
 // the totals and gives the window back to the user.
+#include "copy/copy_job.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "app/main_window.h"
-#include "copy/copy_job.h"
 #include "log/html_log.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
@@ -29,6 +30,9 @@ constexpr std::int32_t kMinimumDepth = 1;
 constexpr std::int32_t kFasterCopyDepth = 1;
 constexpr std::int32_t kFloppyReadDepth = 1;
 constexpr LPARAM kRedraw = 1;
+
+// The edit boxes, the eleven check boxes, the three buttons and the main window.
+constexpr std::size_t kRunControlCount = 17;
 
 // The counters of one run.
 struct JobTotals {
@@ -97,11 +101,11 @@ bool checkSourceAndDestination() {
 }
 
 // Returns the windows that a run disables, in their order, the main window last.
-std::array<HWND, 17> runControls() {
-  return {sourceEdit,          destinationEdit,    enableLogBox,     rewriteLogBox,
-          printProgressBox,    printDetailBox,     verifyDataBox,    recognizeBox,
-          enableConsoleBox,    enableFasterCopyBox, saveSettingsBox, haltOnFirstErrorBox,
-          forceAccessBox,      copyButton,         browseSourceButton, browseDestinationButton,
+std::array<HWND, kRunControlCount> runControls() {
+  return {sourceEdit,       destinationEdit,     enableLogBox,       rewriteLogBox,
+          printProgressBox, printDetailBox,      verifyDataBox,      recognizeBox,
+          enableConsoleBox, enableFasterCopyBox, saveSettingsBox,    haltOnFirstErrorBox,
+          forceAccessBox,   copyButton,          browseSourceButton, browseDestinationButton,
           mainWindow};
 }
 
@@ -175,9 +179,8 @@ void setFolders() {
 void fillCurrentEntry(const WIN32_FIND_DATAA& found) {
   currentEntry.name = zeroTerminatedToText(found.cFileName);
   currentEntry.attributes = found.dwFileAttributes;
-  currentEntry.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(found.nFileSizeHigh)
-                                                 << 32) |
-                                                found.nFileSizeLow);
+  currentEntry.size = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
   currentEntry.lastWriteTime = found.ftLastWriteTime;
 }
 

@@ -179,7 +179,8 @@ void classifyTextLike(const ShortText& name) {
   textLike = false;
   std::string lowered = toString(name);
   for (char& character : lowered) {
-    if (character >= 'A' && character <= 'Z') character = static_cast<char>(character + kLowerCaseOffset);
+    if (character >= 'A' && character <= 'Z')
+      character = static_cast<char>(character + kLowerCaseOffset);
   }
   if (lowered.size() > kEndingLength) lowered.erase(0, lowered.size() - kEndingLength);
   for (std::string_view ending : kTextExtensions) {

@@ -1,0 +1,81 @@
+// Whole copy jobs over the entries that a source names: a folder pattern with files of every
+// kind, a plain folder path, and a pattern without any folder part.
+#include "tests/program/copy_job_fixture.h"
+
+namespace copy_job_test {
+namespace {
+
+class CopyJobFolder : public CopyJobTest {
+ protected:
+  void SetUp() override {
+    CopyJobTest::SetUp();
+    fs::create_directory(folder_ / "in");
+    fs::create_directory(folder_ / "out");
+  }
+};
+
+TEST_F(CopyJobFolder, FolderPatternCopiesFilesAndPassesOverTheRest) {
+  writeFile(folder_ / "in" / "normal.txt", "hello");
+  writeFile(folder_ / "in" / "empty.dat", "");
+  writeFile(folder_ / "in" / ".secret", "s");
+  fs::create_directory(folder_ / "in" / "sub");
+  writeFile(folder_ / "in" / "sub" / "deep.txt", "deep");
+  fs::create_directory(folder_ / "in" / ".hidden");
+  writeFile(folder_ / "in" / "exists.txt", "new");
+  writeFile(folder_ / "out" / "exists.txt", "old");
+  writeFile(folder_ / "in" / "clash.bin", "data");
+  fs::create_directory(folder_ / "out" / "clash.bin");
+
+  runJob("in/*.*", "out");
+
+  EXPECT_EQ(readWhole(SORVEL_TEST_DATA "/copy_job_folder_pattern.log.htm"), log());
+  EXPECT_EQ(
+      "Copied .secret\r\n"
+      "File already exists\r\n"
+      "File is empty\r\n"
+      "File already exists\r\n"
+      "Copied normal.txt\r\n",
+      console());
+  EXPECT_EQ("hello", readWhole(folder_ / "out" / "normal.txt"));
+  EXPECT_EQ("s", readWhole(folder_ / "out" / ".secret"));
+  EXPECT_EQ("old", readWhole(folder_ / "out" / "exists.txt"));
+  EXPECT_TRUE(fs::is_directory(folder_ / "out" / "clash.bin"));
+  EXPECT_TRUE(fs::is_empty(folder_ / "out" / "clash.bin"));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "empty.dat"));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "sub"));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / ".hidden"));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "deep.txt"));
+  EXPECT_EQ("Done", headless::text(stateLine));
+}
+
+TEST_F(CopyJobFolder, PlainFolderPathFindsOnlyTheFolderItself) {
+  writeFile(folder_ / "in" / "a.txt", "abc");
+  runJob("in", "out");
+  EXPECT_EQ(plainLine("Copying files in to out"), logAfterHeader());
+  EXPECT_TRUE(fs::is_empty(folder_ / "out"));
+  EXPECT_EQ("", console());
+  EXPECT_EQ("Done", headless::text(stateLine));
+}
+
+TEST_F(CopyJobFolder, SourceWithoutSeparatorTakesNamesFromTheCurrentFolder) {
+  writeFile(folder_ / "here.txt", "here");
+  writeFile(folder_ / "in" / "there.txt", "there");
+  runJob("*.txt", "out");
+  EXPECT_EQ("here", readWhole(folder_ / "out" / "here.txt"));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "there.txt"));
+  EXPECT_EQ("", toString(sourceFolder));
+  EXPECT_EQ("", sourceFolderPath);
+}
+
+TEST_F(CopyJobFolder, SourceFolderIsCutAfterTheLastSeparator) {
+  fs::create_directory(folder_ / "in" / "inner");
+  writeFile(folder_ / "in" / "inner" / "a.txt", "abc");
+  runJob("in/inner/a.txt", "out");
+  EXPECT_EQ("in/inner/", toString(sourceFolder));
+  EXPECT_EQ("in/inner/", sourceFolderPath);
+  EXPECT_EQ("out", toString(destinationFolder));
+  EXPECT_EQ("abc", readWhole(folder_ / "out" / "a.txt"));
+}
+
+}  // namespace
+}  // namespace copy_job_test
