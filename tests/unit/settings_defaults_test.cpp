@@ -10,6 +10,7 @@ namespace {
 
 using settings_test::checkBoxHandles;
 using settings_test::describe;
+using settings_test::mirroredFlags;
 using settings_test::SettingsTest;
 
 // The defaults, written out field by field.
@@ -26,14 +27,6 @@ std::string expectedDefaults() {
          "linkColorHtmlLog=[FFAA00]\nerrorColorHtmlLog=[FF0000]\nwarningColorHtmlLog=[FFFF00]\n"
          "noticeColorHtmlLog=[00FFFF]\nhtmlFont=[Arial]\nlastSourceFile=[]\n"
          "lastDestinyFolder=[]\nlogFileName=[sorvel.log.htm]\nbrowserPath=[]\n";
-}
-
-// The flags the eleven boxes mirror, in the boxes' order.
-std::vector<bool Settings::*> mirroredFlags() {
-  return {&Settings::enableLog,        &Settings::rewriteLog,       &Settings::printProgress,
-          &Settings::printDetail,      &Settings::verifyData,       &Settings::recognize,
-          &Settings::enableConsole,    &Settings::enableFasterCopy, &Settings::saveSettings,
-          &Settings::haltOnFirstError, &Settings::forceAccess};
 }
 
 TEST(SettingsDefaults, EveryFieldGetsItsDefaultOverAnyEarlierValue) {

@@ -35,30 +35,7 @@ TEST_F(SettingsLoad, EveryFlagIsSetByItsYesAndNoLines) {
       "waitEnterAfterEachCopy: yes\r\nproceedMinimized: yes\r\nlogSettings: yes\r\n"
       "subDamagedBitByZero: yes\r\n");
   Settings expected = defaultRecord();
-  for (bool* flag : {&expected.enableLog,
-                     &expected.rewriteLog,
-                     &expected.printProgress,
-                     &expected.verifyData,
-                     &expected.printDetail,
-                     &expected.enableConsole,
-                     &expected.enableFasterCopy,
-                     &expected.recognize,
-                     &expected.saveSettings,
-                     &expected.haltOnFirstError,
-                     &expected.updateTitle,
-                     &expected.saveSourceFile,
-                     &expected.saveDestinyFolder,
-                     &expected.logStats,
-                     &expected.forceAccess,
-                     &expected.showProgressBar,
-                     &expected.showLogWhenDone,
-                     &expected.watchProductVersion,
-                     &expected.waitEnterAfterEachCopy,
-                     &expected.proceedMinimized,
-                     &expected.logSettings,
-                     &expected.subDamagedBitByZero}) {
-    *flag = !*flag;
-  }
+  for (bool Settings::*flag : settings_test::everyFlag()) expected.*flag = !(expected.*flag);
   EXPECT_EQ(describe(expected), describe(settings));
 }
 

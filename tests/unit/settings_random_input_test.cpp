@@ -188,41 +188,15 @@ class SettingsRandomInput : public settings_test::SettingsTest {
   // restored, and nothing left on disk beside the settings file.
   void expectConsistent(const std::string& content) {
     SCOPED_TRACE(::testing::PrintToString(content));
-    for (const bool* flag : {&settings.enableLog,
-                             &settings.rewriteLog,
-                             &settings.printProgress,
-                             &settings.verifyData,
-                             &settings.printDetail,
-                             &settings.enableConsole,
-                             &settings.enableFasterCopy,
-                             &settings.recognize,
-                             &settings.saveSettings,
-                             &settings.haltOnFirstError,
-                             &settings.updateTitle,
-                             &settings.saveSourceFile,
-                             &settings.saveDestinyFolder,
-                             &settings.logStats,
-                             &settings.forceAccess,
-                             &settings.showProgressBar,
-                             &settings.showLogWhenDone,
-                             &settings.watchProductVersion,
-                             &settings.waitEnterAfterEachCopy,
-                             &settings.proceedMinimized,
-                             &settings.logSettings,
-                             &settings.subDamagedBitByZero}) {
-      ASSERT_LE(rawFlag(*flag), 1);
-    }
+    for (bool Settings::*flag : settings_test::everyFlag()) ASSERT_LE(rawFlag(settings.*flag), 1);
     for (std::int32_t number :
          {settings.depthRead, settings.depthWrite, settings.depthAccess, settings.depthClose,
           settings.depthVerify, settings.progressBarLatency}) {
       ASSERT_GT(number, 0);
     }
     std::string expectedBoxes;
-    for (bool flag : {settings.enableLog, settings.rewriteLog, settings.printProgress,
-                      settings.printDetail, settings.verifyData, settings.recognize,
-                      settings.enableConsole, settings.enableFasterCopy, settings.saveSettings,
-                      settings.haltOnFirstError, settings.forceAccess}) {
-      expectedBoxes += flag ? '1' : '0';
+    for (bool Settings::*flag : settings_test::mirroredFlags()) {
+      expectedBoxes += settings.*flag ? '1' : '0';
     }
     ASSERT_EQ(expectedBoxes, checkedBoxes());
     if (settings.saveSourceFile) {

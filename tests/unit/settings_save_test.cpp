@@ -57,30 +57,7 @@ const char kDefaultFile[] =
 // Every field away from its default; the browser and the log name name files that exist, so that
 // the start-up checks keep them.
 void changeEveryField(const std::string& browser) {
-  for (bool* flag : {&settings.enableLog,
-                     &settings.rewriteLog,
-                     &settings.printProgress,
-                     &settings.verifyData,
-                     &settings.printDetail,
-                     &settings.enableConsole,
-                     &settings.enableFasterCopy,
-                     &settings.recognize,
-                     &settings.saveSettings,
-                     &settings.haltOnFirstError,
-                     &settings.updateTitle,
-                     &settings.saveSourceFile,
-                     &settings.saveDestinyFolder,
-                     &settings.logStats,
-                     &settings.forceAccess,
-                     &settings.showProgressBar,
-                     &settings.showLogWhenDone,
-                     &settings.watchProductVersion,
-                     &settings.waitEnterAfterEachCopy,
-                     &settings.proceedMinimized,
-                     &settings.logSettings,
-                     &settings.subDamagedBitByZero}) {
-    *flag = !*flag;
-  }
+  for (bool Settings::*flag : settings_test::everyFlag()) settings.*flag = !(settings.*flag);
   settings.depthRead = 1000;
   settings.depthWrite = 2147483647;
   settings.depthAccess = 3;

@@ -34,6 +34,40 @@ inline std::vector<HWND*> checkBoxHandles() {
           &saveSettingsBox, &haltOnFirstErrorBox, &forceAccessBox};
 }
 
+// The 22 flags of the record.
+inline std::vector<bool Settings::*> everyFlag() {
+  return {&Settings::enableLog,
+          &Settings::rewriteLog,
+          &Settings::printProgress,
+          &Settings::verifyData,
+          &Settings::printDetail,
+          &Settings::enableConsole,
+          &Settings::enableFasterCopy,
+          &Settings::recognize,
+          &Settings::saveSettings,
+          &Settings::haltOnFirstError,
+          &Settings::updateTitle,
+          &Settings::saveSourceFile,
+          &Settings::saveDestinyFolder,
+          &Settings::logStats,
+          &Settings::forceAccess,
+          &Settings::showProgressBar,
+          &Settings::showLogWhenDone,
+          &Settings::watchProductVersion,
+          &Settings::waitEnterAfterEachCopy,
+          &Settings::proceedMinimized,
+          &Settings::logSettings,
+          &Settings::subDamagedBitByZero};
+}
+
+// The flags the eleven boxes mirror, in the boxes' order.
+inline std::vector<bool Settings::*> mirroredFlags() {
+  return {&Settings::enableLog,        &Settings::rewriteLog,       &Settings::printProgress,
+          &Settings::printDetail,      &Settings::verifyData,       &Settings::recognize,
+          &Settings::enableConsole,    &Settings::enableFasterCopy, &Settings::saveSettings,
+          &Settings::haltOnFirstError, &Settings::forceAccess};
+}
+
 // The whole file as bytes.
 inline std::string readWholeFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
