@@ -20,6 +20,9 @@ struct Mirror {
 
 std::unordered_map<HWND, Mirror> mirrors;
 
+// Set while the display's events have been handled with the windows disabled (during a run).
+bool inputWhileDisabled = false;
+
 // Returns the mirror of `window`, null when it has none.
 Mirror* findMirror(HWND window) {
   auto found = mirrors.find(window);
@@ -119,7 +122,10 @@ bool windowsTakeInput() {
 // takes none.
 void onFlush(HWND) {
   syncAll();
-  if (!windowsTakeInput()) Fl::check();
+  if (!windowsTakeInput()) {
+    inputWhileDisabled = true;
+    Fl::check();
+  }
   Fl::flush();
 }
 
@@ -127,6 +133,12 @@ void onFlush(HWND) {
 // Returns false when no window is left on the screen, so no input can ever come.
 bool onWaitForInput() {
   syncAll();
+  // What the user did while the windows were disabled is dropped, even where the display
+  // delivers it only now: a disabled window takes no input.
+  if (inputWhileDisabled) {
+    inputWhileDisabled = false;
+    Fl::check();
+  }
   if (reportScreenChanges()) return true;
   {
     InputGateScope open(InputGate::open);
