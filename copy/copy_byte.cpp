@@ -117,7 +117,7 @@ bool writeDestinationByte() {
 void verifyWrittenByte(std::int64_t offset) {
   // Exactly depthVerify reads, each from the byte's own offset; the last one decides.
   bool delivered = false;
-  for (std::int32_t read = 0; read < settings.depthVerify; ++read) {
+  for (std::int32_t attempt = 0; attempt < settings.depthVerify; ++attempt) {
     delivered = setPosition(fileCopy.destination, offset) &&
                 readOneByte(fileCopy.destination, fileCopy.checkByte);
   }

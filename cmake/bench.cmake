@@ -1,0 +1,8 @@
+# The copy-rate benchmark (bench/copy_rate.sh): copies a healthy file through copyOneFile over the
+# POSIX Win32 layer with the headless driver and prints bytes per second. Built only on request.
+if(TARGET bench_copy_rate)
+  return()
+endif()
+add_executable(bench_copy_rate EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/../bench/copy_rate.cpp)
+target_link_libraries(bench_copy_rate PRIVATE sorvel_program win32_headless win32_posix)
+target_compile_options(bench_copy_rate PRIVATE ${SORVEL_WARNINGS})
