@@ -26,6 +26,9 @@ target_include_directories(sorvel PRIVATE ${FLTK_INCLUDE_DIR})
 target_compile_options(sorvel PRIVATE ${SORVEL_WARNINGS})
 target_link_libraries(sorvel PRIVATE sorvel_program win32_posix ${FLTK_LIBRARY} ${X11_LIBRARIES})
 
+# Benchmarks, built only on request (bench/*.sh).
+include(cmake/bench.cmake)
+
 option(SORVEL_TESTS "Build the tests" ON)
 if(SORVEL_TESTS)
   include(cmake/tests.cmake)

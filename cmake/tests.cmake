@@ -25,6 +25,9 @@ sorvel_add_test_files(conformance)
 sorvel_add_test_files(unit)
 sorvel_add_test_files(program)
 
+# Tools of the end-to-end tests: the failing test medium and the window-manager close.
+include(cmake/medium.cmake)
+
 # The real binary under Xvfb: each script tests/e2e/*_test.sh is one test; exit 77 means skipped.
 file(GLOB E2E_TEST_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)
 foreach(script ${E2E_TEST_SCRIPTS})

@@ -37,6 +37,11 @@ std::string_view htmlReference(char c) {
       return "&gt;";
     case '"':
       return "&quot;";
+    // A line break in a name would split its entry over two lines of the log.
+    case '\n':
+      return "&#10;";
+    case '\r':
+      return "&#13;";
     default:
       return {};
   }
@@ -75,7 +80,7 @@ void writeLogEntry(ShortText entryText, LogEntryKind kind) {
   if (!written || !closed) reportLogFailure();
 }
 
-// Returns `source` with &, <, > and " replaced by their character references, at most 255 bytes.
+// Returns `source` with &, <, >, " and line breaks replaced by their character references, at most 255 bytes.
 // A reference that would not fit whole is left out with everything after it, so the cut never
 // leaves half a reference behind.
 ShortText escapeHtml(std::string_view source) {

@@ -110,6 +110,10 @@ TEST(EscapeHtml, ReplacesTheFourMarkupCharacters) {
   EXPECT_EQ(text("a&amp;b&lt;c&gt;d&quot;e'f"), escapeHtml("a&b<c>d\"e'f"));
 }
 
+TEST(EscapeHtml, KeepsAnEntryOnOneLineWhenTheNameHasLineBreaks) {
+  EXPECT_EQ(text("new&#10;line&#13;.bin"), escapeHtml("new\nline\r.bin"));
+}
+
 TEST(EscapeHtml, KeepsOtherBytesUnchanged) {
   std::string bytes = "name \x01\x7f\xe9\xff.txt";
   EXPECT_EQ(text(bytes), escapeHtml(bytes));
