@@ -18,7 +18,7 @@ e2e_settings "$run/sorvel.ini" "$src/*" "$dest" "waitEnterAfterEachCopy: yes"
 
 # Prints the program's visible message box, if one is up.
 message_box() {
-  xdotool search --onlyvisible --pid "$E2E_PROGRAM_PID" --name '^sorvel$' 2>/dev/null |
+  xdotool search --all --onlyvisible --pid "$E2E_PROGRAM_PID" --name '^sorvel$' 2>/dev/null |
     grep -vx "$E2E_WINDOW" | head -n 1
 }
 box_up() { [ -n "$(message_box)" ]; }

@@ -299,7 +299,10 @@ void showText(HWND window, MirrorKind kind, Fl_Widget* widget) {
       return;
     case MirrorKind::edit: {
       auto* input = static_cast<Fl_Input*>(widget);
-      if (text != input->value()) input->value(text.c_str());
+      if (text == input->value()) return;
+      // A text the program sets shows from its start, as far as it fits.
+      input->value(text.c_str());
+      input->position(0);
       return;
     }
     case MirrorKind::resultBox:
