@@ -35,11 +35,10 @@ constexpr std::string_view kLineBreak = "\r\n";
 
 bool isMultiLine(const Window& window) { return (window.style & ES_MULTILINE) != 0; }
 
-// Replaces the text and tells the driver; the selection is left to the caller.
-void storeText(HWND handle, std::string text) {
+// The text was changed in place: the control is drawn again and the driver told.
+void textStored(HWND handle) {
   Window* window = findWindow(handle);
   if (window == nullptr) return;
-  window->text = std::move(text);
   invalidate(*window, nullptr, true);
   driver::current().textChanged(handle);
 }
@@ -80,12 +79,11 @@ bool replaceSelection(HWND handle, std::string insert, bool honourLimit) {
   const bool cut = honourLimit && cutToLimit(*window, insert);
   const Selection selection = window->edit.selection;
   const bool changes = !insert.empty() || selection.start != selection.end;
-  std::string text = window->text;
   if (changes) {
-    text.replace(selection.start, selection.end - selection.start, insert);
+    window->text.replace(selection.start, selection.end - selection.start, insert);
     const std::size_t caret = selection.start + insert.size();
     window->edit.selection = Selection{caret, caret};
-    storeText(handle, std::move(text));
+    textStored(handle);
   }
   if (cut) notifyParent(handle, EN_MAXTEXT);
   if (changes) notifyChange(handle);
@@ -145,7 +143,8 @@ LRESULT editWmSetText(HWND handle, LPARAM lParam) {
   const char* text = reinterpret_cast<const char*>(lParam);
   const bool multiLine = isMultiLine(*window);
   window->edit.selection = Selection{};
-  storeText(handle, text != nullptr ? text : "");
+  window->text = text != nullptr ? text : "";
+  textStored(handle);
   if (!multiLine) notifyChange(handle);
   return TRUE;
 }

@@ -61,6 +61,16 @@ void createSurface(Window& window) {
                                brushColour(window.background));
 }
 
+// Forgets the window: out of its parent's list, its queued messages and the table. Used
+// directly when WM_NCCREATE refused the creation, as nobody was told of the window yet.
+void discardWindow(HWND handle) {
+  Window* window = findWindow(handle);
+  if (window == nullptr) return;
+  if (Window* parent = findWindow(window->parent)) std::erase(parent->children, handle);
+  purgeMessagesFor(handle);
+  windows.erase(valueOf(handle));
+}
+
 // Sends WM_NCDESTROY to the tree of `handle`, children first, tells the driver and forgets the
 // windows.
 void forgetTree(HWND handle) {
@@ -70,13 +80,7 @@ void forgetTree(HWND handle) {
   for (HWND child : children) forgetTree(child);
   SendMessageA(handle, WM_NCDESTROY, 0, 0);
   driver::current().windowDestroyed(handle);
-  window = findWindow(handle);
-  if (window == nullptr) return;
-  if (Window* parent = findWindow(window->parent)) {
-    std::erase(parent->children, handle);
-  }
-  purgeMessagesFor(handle);
-  windows.erase(valueOf(handle));
+  discardWindow(handle);
 }
 
 // Destroys the top-level windows `owner` owns, before the owner itself.
@@ -218,7 +222,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                        className,
                        exStyle};
   if (!SendMessageA(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
-    model::forgetTree(handle);
+    model::discardWindow(handle);
     return nullptr;
   }
   driver::current().windowCreated(handle);

@@ -94,8 +94,8 @@ bool changeMinimized(HWND handle, bool minimized) {
 
 using model::Window;
 
-// Shows, hides, minimises or restores the window, then lets the driver show it at once. Returns
-// nonzero when the window was visible before.
+// Shows, hides, minimises or restores the window (a child window is only shown or hidden), then
+// lets the driver show it at once. Returns nonzero when the window was visible before.
 BOOL WINAPI ShowWindow(HWND handle, int command) {
   Window* window = model::findWindowOrFail(handle);
   if (window == nullptr) return FALSE;
@@ -107,7 +107,8 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
     return wasVisible;
   }
   if (visible != wasVisible) model::changeVisibility(handle, visible);
-  model::changeMinimized(handle, minimized);
+  // Only top-level windows are minimised here; a child is shown or hidden.
+  if (model::parentOf(handle) == nullptr) model::changeMinimized(handle, minimized);
   if (model::findWindow(handle) != nullptr) driver::current().flush(handle);
   return wasVisible;
 }
