@@ -109,8 +109,10 @@ TEST_F(FileCreation, ReadOnlyFileOpensForReadingButNotForWriting) {
   ASSERT_TRUE(SetFileAttributesA("locked", FILE_ATTRIBUTE_READONLY));
   for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
     SetLastError(0xDEADBEEF);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, openWith("locked", kReadWrite, 0, disposition));
+    HANDLE refused = openWith("locked", kReadWrite, 0, disposition);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, refused) << "disposition " << disposition;
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    if (refused != INVALID_HANDLE_VALUE) CloseHandle(refused);
   }
   EXPECT_EQ("data", readFile("locked"));
   ASSERT_TRUE(SetFileAttributesA("locked", FILE_ATTRIBUTE_ARCHIVE));

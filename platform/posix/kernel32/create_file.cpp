@@ -165,6 +165,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
 }
 
 BOOL WINAPI CloseHandle(HANDLE object) {
+  // INVALID_HANDLE_VALUE is also the current process's pseudo handle: closing it does nothing.
+  if (object == INVALID_HANDLE_VALUE) return TRUE;
   if (std::optional<DWORD> failed = closeFailure(object)) return failWith(*failed);
   std::shared_ptr<FileObject> file = fileFromHandle(object);
   if (!file) return FALSE;

@@ -117,8 +117,8 @@ int startDetached(const std::string& program, std::vector<char*>& argv) {
   return count == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
-// Returns the WinExec result for a start that failed with errno `error` on `program`.
-UINT winExecFailure(int error, const std::string& program) {
+// Returns the WinExec result for a start that failed with errno `error`.
+UINT winExecFailure(int error) {
   if (error == ENOMEM || error == EAGAIN) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return kWinExecOutOfResources;
@@ -127,11 +127,9 @@ UINT winExecFailure(int error, const std::string& program) {
     SetLastError(ERROR_BAD_FORMAT);
     return ERROR_BAD_FORMAT;
   }
-  // WinExec tells only a missing folder from any other program that cannot be started.
-  DWORD code = win32ErrorForPath(error, program) == ERROR_PATH_NOT_FOUND ? ERROR_PATH_NOT_FOUND
-                                                                         : ERROR_FILE_NOT_FOUND;
-  SetLastError(code);
-  return code;
+  // Any other program that cannot be started, missing or not, is "not found" for WinExec.
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace
@@ -169,10 +167,10 @@ UINT WINAPI WinExec(LPCSTR cmdLine, UINT) {
     return ERROR_FILE_NOT_FOUND;
   }
   std::string program = findProgram(arguments[0]);
-  if (program.empty()) return winExecFailure(ENOENT, arguments[0]);
+  if (program.empty()) return winExecFailure(ENOENT);
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
-  if (int error = startDetached(program, argv); error != 0) return winExecFailure(error, program);
+  if (int error = startDetached(program, argv); error != 0) return winExecFailure(error);
   return kWinExecStarted;
 }
