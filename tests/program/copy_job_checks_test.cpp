@@ -82,6 +82,16 @@ TEST_F(CopyJobChecks, MissingDestinationIsCreatedAndTheRunGoesOn) {
   EXPECT_EQ("Done", headless::text(stateLine));
 }
 
+TEST_F(CopyJobChecks, DestinationWithTrailingSeparatorIsAccepted) {
+  fs::create_directory(folder_ / "out");
+  writeFile(folder_ / "out" / "a.txt", "old");
+  writeFile(folder_ / "in" / "b.txt", "new");
+  runJob("in/*.*", "out/");
+  EXPECT_EQ("File already exists\r\nCopied b.txt\r\n", console());
+  EXPECT_EQ("old", readWhole(folder_ / "out" / "a.txt"));
+  EXPECT_EQ("new", readWhole(folder_ / "out" / "b.txt"));
+}
+
 TEST_F(CopyJobChecks, FailedChecksShowNothingWithConsoleOff) {
   setOption(&Settings::enableConsole, false);
   runJob("missing/*.*", "nowhere/out");
