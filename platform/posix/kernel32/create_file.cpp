@@ -58,12 +58,6 @@ Opened openForDisposition(const char* name, int flags, mode_t mode, DWORD dispos
   return {-1, false};
 }
 
-// Sets the last error to `error` and returns INVALID_HANDLE_VALUE.
-HANDLE failHandle(DWORD error) {
-  SetLastError(error);
-  return INVALID_HANDLE_VALUE;
-}
-
 // Closes `descriptor` and fails with `error`; returns INVALID_HANDLE_VALUE.
 HANDLE closeAndFail(int descriptor, DWORD error) {
   close(descriptor);
@@ -127,6 +121,11 @@ HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
     DWORD error = win32ErrorFromErrno(errno);
     removeHandle(*handle);
     return closeAndFail(opened.descriptor, error);
+  }
+  // Opening did not block; reading and writing a file or a disk may (a FIFO, socket or
+  // terminal stays non-blocking, so that no read of it ever hangs).
+  if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) {
+    fcntl(opened.descriptor, F_SETFL, fcntl(opened.descriptor, F_GETFL) & ~O_NONBLOCK);
   }
   if (request.flags & FILE_FLAG_SEQUENTIAL_SCAN) {
     posix_fadvise(opened.descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);

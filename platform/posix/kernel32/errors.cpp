@@ -68,6 +68,11 @@ BOOL failWith(DWORD error) {
   return FALSE;
 }
 
+HANDLE failHandle(DWORD error) {
+  SetLastError(error);
+  return INVALID_HANDLE_VALUE;
+}
+
 BOOL failWithErrno(int error) { return failWith(win32ErrorFromErrno(error)); }
 
 DWORD win32ErrorForPath(int error, const std::string& path) {

@@ -25,6 +25,9 @@ DWORD win32ErrorFromErrno(int error);
 // Sets the last error to `error` and returns FALSE, for one-line failure returns.
 BOOL failWith(DWORD error);
 
+// Sets the last error to `error` and returns INVALID_HANDLE_VALUE, for calls that return handles.
+HANDLE failHandle(DWORD error);
+
 // Sets the last error from errno value `error` through the table and returns FALSE.
 BOOL failWithErrno(int error);
 

@@ -21,11 +21,6 @@ using namespace kernel32;
 
 constexpr int kDwordBits = 32;
 
-HANDLE failHandle(DWORD error) {
-  SetLastError(error);
-  return INVALID_HANDLE_VALUE;
-}
-
 // Returns the order in which names are reported: "." first, ".." second, then the others.
 int rankOf(const std::string& name) {
   if (name == ".") return 0;

@@ -5,8 +5,6 @@
 #include <mutex>
 #include <variant>
 
-#include "platform/posix/kernel32/errors.h"
-
 namespace kernel32 {
 
 namespace {
