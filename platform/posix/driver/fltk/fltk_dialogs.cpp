@@ -80,11 +80,13 @@ struct ButtonLink {
   int answer;
 };
 
+// A button of the box: its answer ends the box.
 void onBoxButton(Fl_Widget*, void* data) {
   auto* link = static_cast<ButtonLink*>(data);
   link->state->answer = link->answer;
 }
 
+// The box's close button or Escape: the close answer, when the box has one, ends it.
 void onBoxClose(Fl_Widget*, void* data) {
   auto* state = static_cast<BoxState*>(data);
   if (state->closeAnswer != 0) state->answer = state->closeAnswer;
@@ -198,6 +200,7 @@ int showMessageBox(HWND owner, const char* text, const char* caption, UINT type)
   return runBox(*box, state);
 }
 
+// Returns the FLTK filter lines for a Win32 filter list; empty when there is none.
 std::string fltkFilter(const char* win32Filter) {
   std::string filter;
   if (win32Filter == nullptr) return filter;

@@ -61,6 +61,7 @@ void onTextChanged(HWND window) {
   if (Mirror* mirror = findMirror(window)) mirror->textDirty = true;
 }
 
+// checkChanged: shows the new state of the check box.
 void onCheckChanged(HWND window) {
   if (Mirror* mirror = findMirror(window)) showCheck(window, mirror->widget);
 }
@@ -75,6 +76,7 @@ void onEnabledChanged(HWND window) {
   }
 }
 
+// visibilityChanged: shows or hides the mirror.
 void onVisibilityChanged(HWND window) {
   if (Mirror* mirror = findMirror(window)) showVisibility(window, mirror->kind, mirror->widget);
 }
@@ -94,10 +96,12 @@ void onMinimizedChanged(HWND window) {
   }
 }
 
+// fontChanged: shows the control in its new font.
 void onFontChanged(HWND window) {
   if (Mirror* mirror = findMirror(window)) showFont(window, mirror->kind, mirror->widget);
 }
 
+// pixelsChanged: remembers the changed area; it is drawn at the next sync.
 void onPixelsChanged(HWND topLevel, const RECT& rect) {
   if (SurfaceWindow* surface = surfaceOf(topLevel)) surface->addPixelDamage(rect);
 }

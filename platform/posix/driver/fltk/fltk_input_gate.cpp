@@ -63,6 +63,8 @@ void noteMapping(int event, Fl_Window* window) {
 // True for the keyboard events.
 bool isKey(int event) { return event == FL_KEYDOWN || event == FL_KEYUP || event == FL_SHORTCUT; }
 
+// The event filter: notes the window manager's (un)mapping, hands a dialog's keys to the
+// dialog, drops the user's input the gate does not admit, and lets FLTK handle the rest.
 int dispatchEvent(int event, Fl_Window* window) {
   if (event == FL_HIDE || event == FL_SHOW) noteMapping(event, window);
   // A modal dialog owns the keyboard, wherever the pointer is: keys meant for the disabled
@@ -77,11 +79,13 @@ int dispatchEvent(int event, Fl_Window* window) {
 
 }  // namespace
 
+// Installs dispatchEvent as FLTK's event filter, with the gate closed.
 void installInputGate() {
   gate = InputGate::closed;
   Fl::event_dispatch(dispatchEvent);
 }
 
+// Sets the gate; returns its previous state.
 InputGate setInputGate(InputGate newGate) {
   const InputGate previous = gate;
   gate = newGate;

@@ -14,19 +14,21 @@ namespace {
 // The exit code when there is no display to show the window on.
 constexpr int kNoDisplayExitCode = 1;
 
-// Opens the X display named by DISPLAY and hands it to FLTK. Returns false, after saying why on
-// standard error, when there is none.
+// Opens the X display named by DISPLAY for FLTK. Returns false, after saying why on standard
+// error, when there is none (FLTK itself would end the program with a terse message).
 bool openDisplay() {
   const char* name = std::getenv("DISPLAY");
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
+  Display* probe = XOpenDisplay(nullptr);
+  if (probe == nullptr) {
     std::fprintf(stderr,
                  "sorvel: cannot open the X display \"%s\"; the program needs a graphical "
                  "desktop (set DISPLAY to a running X server)\n",
                  name != nullptr ? name : "");
     return false;
   }
-  fl_open_display(display);
+  XCloseDisplay(probe);
+  // FLTK's own opening also sets up the locale for keyboard input and its X error handlers.
+  fl_open_display();
   return true;
 }
 

@@ -87,6 +87,7 @@ class ResultDisplay : public Fl_Text_Display {
   std::string shown_;
 };
 
+// A callback's data is the model window its widget mirrors.
 HWND handleOf(void* data) { return static_cast<HWND>(data); }
 void* dataOf(HWND window) { return static_cast<void*>(window); }
 
@@ -123,6 +124,7 @@ struct SurfaceRows {
   int top;
 };
 
+// Converts `width` model pixels of row `y` from column `x` (relative to the drawn area) to RGB.
 void paintSurfaceRow(void* data, int x, int y, int width, uchar* rgb) {
   const auto* rows = static_cast<const SurfaceRows*>(data);
   const COLORREF* pixel = rows->view.pixels +
@@ -211,6 +213,7 @@ void adoptBackground(HWND topLevel) {
 
 }  // namespace
 
+// A fixed-size window of the client size, closed only through the model.
 SurfaceWindow::SurfaceWindow(HWND window, int width, int height)
     : Fl_Double_Window(width, height), window_(window) {
   end();
@@ -221,6 +224,7 @@ SurfaceWindow::SurfaceWindow(HWND window, int width, int height)
   callback(onWindowCallback);
 }
 
+// Adds `rect` to the pending pixel damage.
 void SurfaceWindow::addPixelDamage(const RECT& rect) {
   if (!hasPixelDamage_) {
     pixelDamage_ = rect;
@@ -233,6 +237,7 @@ void SurfaceWindow::addPixelDamage(const RECT& rect) {
   pixelDamage_.bottom = std::max(pixelDamage_.bottom, rect.bottom);
 }
 
+// Marks the pending pixel damage for redrawing; returns true when there was any.
 bool SurfaceWindow::applyPixelDamage() {
   if (!hasPixelDamage_) return false;
   hasPixelDamage_ = false;
@@ -241,6 +246,7 @@ bool SurfaceWindow::applyPixelDamage() {
   return true;
 }
 
+// Returns whether the display lost part of the picture since the last call, and forgets it.
 bool SurfaceWindow::takeExposed() {
   const bool exposed = exposed_;
   exposed_ = false;
@@ -325,6 +331,7 @@ void showText(HWND window, MirrorKind kind, Fl_Widget* widget) {
   }
 }
 
+// Shows a check box's state as the model has it.
 void showCheck(HWND window, Fl_Widget* widget) {
   auto* box = dynamic_cast<Fl_Check_Button*>(widget);
   if (box == nullptr) return;
@@ -361,6 +368,8 @@ void showEnabled(HWND window, MirrorKind kind, Fl_Widget* widget) {
   redrawUnder(widget);
 }
 
+// Shows or hides the mirror as the model's visibility (and, for a top-level window, its
+// minimised state) says.
 void showVisibility(HWND window, MirrorKind kind, Fl_Widget* widget) {
   if (kind == MirrorKind::topLevel) {
     auto* surface = static_cast<SurfaceWindow*>(widget);
@@ -384,6 +393,7 @@ void showVisibility(HWND window, MirrorKind kind, Fl_Widget* widget) {
   redrawUnder(widget);
 }
 
+// Gives the mirror the FLTK font that shows the model's font of the window.
 void showFont(HWND window, MirrorKind kind, Fl_Widget* widget) {
   const FontChoice font = chooseFont(model::fontOf(window));
   switch (kind) {
@@ -406,6 +416,7 @@ void showFont(HWND window, MirrorKind kind, Fl_Widget* widget) {
   redrawUnder(widget);
 }
 
+// Redraws the window's surface and children under `widget`.
 void redrawUnder(Fl_Widget* widget) {
   Fl_Window* window = widget->window();
   if (window == nullptr) return;
