@@ -77,7 +77,8 @@ Fl_Fontsize scalableSize(int cellHeight) {
 constexpr Fl_Fontsize kSmallestFitted = 10;
 constexpr int kFittingSteps = 2;
 
-// The condensed faces, registered once as FLTK's free fonts; where the desktop has no condensed
+// The condensed faces of FL_HELVETICA, its bold, italic and bold italic (in FLTK's order),
+// registered once as FLTK's free fonts; where the desktop has no condensed
 // sans face, fontconfig gives the ordinary one and only the smaller sizes help.
 constexpr Fl_Font kCondensedFaces = FL_FREE_FONT;
 constexpr const char* kCondensedNames[] = {" DejaVu Sans Condensed", "BDejaVu Sans Condensed",
@@ -87,7 +88,8 @@ constexpr const char* kCondensedNames[] = {" DejaVu Sans Condensed", "BDejaVu Sa
 Fl_Font condensedOf(Fl_Font face) {
   static bool registered = false;
   if (!registered) {
-    for (int i = 0; i < 4; ++i) Fl::set_font(kCondensedFaces + i, kCondensedNames[i]);
+    int offset = 0;
+    for (const char* name : kCondensedNames) Fl::set_font(kCondensedFaces + offset++, name);
     registered = true;
   }
   return kCondensedFaces + (face - FL_HELVETICA);
