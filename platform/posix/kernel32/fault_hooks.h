@@ -35,6 +35,11 @@ struct ReadPlan {
 };
 ReadPlan onRead(const std::string& path, std::int64_t offset, std::uint32_t length);
 
+// Inverts the bits of the bytes of `buffer` (`count` bytes read at `offset` of `path`) that a
+// test made read back wrong.
+void corruptDelivered(const std::string& path, std::int64_t offset, void* buffer,
+                      std::uint32_t count);
+
 // What a WriteFile of `length` bytes at `offset` may do: write `length` bytes, then fail with
 // `error` when `fails` is set.
 struct WritePlan {

@@ -25,6 +25,12 @@ struct ByteFault {
   std::map<std::int64_t, int> used;  // failures already given, per byte
 };
 
+// Bytes first..last of a path read back with their bits inverted.
+struct ByteRange {
+  std::int64_t first;
+  std::int64_t last;
+};
+
 // `calls` calls of `length` bytes each, at start, start + length, start + 2 * length, ...:
 // a byte-by-byte pass over a file is kept as one run.
 struct CallRun {
@@ -47,6 +53,8 @@ struct PathRecord {
   CountedFailure createDirectoryFailure;
   std::vector<ByteFault> readFaults;
   std::vector<ByteFault> writeFaults;
+  std::vector<ByteRange> wrongBytes;
+  int longReadFailures = 0;  // kAlways: every read of more than one byte fails
   std::vector<CallRun> reads;
   std::vector<CallRun> writes;
 };
@@ -177,6 +185,10 @@ ReadPlan onRead(const std::string& path, std::int64_t offset, std::uint32_t leng
   std::lock_guard<std::mutex> guard(lock);
   PathRecord& record = recordOf(path);
   recordCall(record.reads, offset, length);
+  if (length > 1 && record.longReadFailures != 0) {
+    if (record.longReadFailures != kAlways) --record.longReadFailures;
+    return ReadPlan{0, true, ReadFailure::error};
+  }
   std::optional<FailingByte> failing = firstFailingByte(record.readFaults, offset, offset + length);
   if (!failing) return ReadPlan{length, false, ReadFailure::error};
   if (failing->byte > offset) {
@@ -184,6 +196,21 @@ ReadPlan onRead(const std::string& path, std::int64_t offset, std::uint32_t leng
   }
   useFailure(*failing);
   return ReadPlan{0, true, failing->fault->how};
+}
+
+void corruptDelivered(const std::string& path, std::int64_t offset, void* buffer,
+                      std::uint32_t count) {
+  std::lock_guard<std::mutex> guard(lock);
+  auto found = records.find(path);
+  if (found == records.end()) return;
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  std::int64_t end = offset + count;
+  for (const ByteRange& range : found->second.wrongBytes) {
+    for (std::int64_t byte = std::max(range.first, offset); byte <= range.last && byte < end;
+         ++byte) {
+      bytes[byte - offset] = static_cast<unsigned char>(~bytes[byte - offset]);
+    }
+  }
 }
 
 WritePlan onWrite(const std::string& path, std::int64_t offset, std::uint32_t length) {
@@ -231,6 +258,18 @@ void failReads(const std::string& path, std::int64_t offset, int times, ReadFail
 void failReadRange(const std::string& path, std::int64_t first, std::int64_t last, int times,
                    ReadFailure how) {
   addByteFault(&PathRecord::readFaults, path, ByteFault{first, last, times, how, ERROR_CRC, {}});
+}
+
+void failLongReads(const std::string& path, int count) {
+  std::lock_guard<std::mutex> guard(lock);
+  recordForTest(path).longReadFailures = count;
+  arm();
+}
+
+void corruptReadRange(const std::string& path, std::int64_t first, std::int64_t last) {
+  std::lock_guard<std::mutex> guard(lock);
+  recordForTest(path).wrongBytes.push_back(ByteRange{first, last});
+  arm();
 }
 
 void failWrites(const std::string& path, std::int64_t offset, int times, DWORD error) {

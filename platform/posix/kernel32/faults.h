@@ -26,6 +26,12 @@
 //     fault's error (FALSE, the number of bytes written reported), and uses up one failure.
 //   - `times` counts per byte: with failReadRange(p, 10, 19, 2) each of the ten bytes fails its
 //     first two reads. -1 means always. Several faults on one byte are used up in arming order.
+//   - Long reads (failLongReads): a ReadFile that asks for more than one byte fails as a whole
+//     (FALSE with ERROR_CRC, 0 bytes, the position unchanged) whatever bytes it covers, as a driver
+//     may give up a long read over a bad area; it uses up no failure of any byte.
+//   - Wrong bytes (corruptReadRange): every read that delivers a byte of the range delivers it
+//     with its bits inverted. Such a read is neither shortened nor failed, and nothing is used up,
+//     so the byte reads back wrong however it is read: alone, inside a longer read, or again.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +66,14 @@ void failReads(const std::string& path, std::int64_t offset, int times,
 // Reads of each byte from `first` to `last` (both included) fail their first `times` attempts.
 void failReadRange(const std::string& path, std::int64_t first, std::int64_t last, int times,
                    ReadFailure how = ReadFailure::error);
+
+// The first `count` ReadFile calls on `path` that ask for more than one byte fail with ERROR_CRC
+// and read nothing (-1: every such call), before any byte fault is looked at.
+void failLongReads(const std::string& path, int count);
+
+// Every read of `path` that delivers a byte from `first` to `last` (both included) delivers it
+// with its bits inverted (a medium that does not hold what was written there).
+void corruptReadRange(const std::string& path, std::int64_t first, std::int64_t last);
 
 // Writes covering the byte at `offset` of `path` fail their first `times` attempts (-1: always).
 void failWrites(const std::string& path, std::int64_t offset, int times,

@@ -120,6 +120,10 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
   }
   ssize_t count = readAtPointer(*object, static_cast<char*>(buffer), length);
   if (count < 0) return failWithErrno(errno);
+  if (count > 0 && faults::hooks::active()) {
+    faults::hooks::corruptDelivered(object->path, object->position, buffer,
+                                    static_cast<std::uint32_t>(count));
+  }
   object->position += count;
   *bytesRead = static_cast<DWORD>(count);
   return TRUE;  // at the end of the file: TRUE with 0 bytes read
