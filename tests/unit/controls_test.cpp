@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "platform/posix/driver/driver.h"
 #include "platform/posix/driver/headless/headless.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
@@ -105,6 +106,21 @@ std::vector<std::pair<std::size_t, HWND*>> namedControls() {
           {28, &saveSettingsBox}};
 }
 
+// What the display driver is told while the fonts are assigned: "font" or "paint" and the window.
+std::vector<std::pair<std::string, HWND>> driverLog;
+
+// The driver's font and flush hooks record into driverLog; the other hooks stay as they are.
+void recordFontsAndPainting() {
+  driver::Hooks hooks = driver::current();
+  hooks.fontChanged = [](HWND window) { driverLog.emplace_back("font", window); };
+  hooks.flush = [](HWND window) {
+    if (driverLog.empty() || driverLog.back() != std::make_pair(std::string("paint"), window)) {
+      driverLog.emplace_back("paint", window);
+    }
+  };
+  driver::install(hooks);
+}
+
 class Controls : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -177,6 +193,30 @@ TEST_F(Controls, EachControlWearsItsFont) {
     ASSERT_TRUE(worn.has_value()) << "control " << i + 1;
     EXPECT_EQ(0, std::memcmp(&wanted, &*worn, sizeof wanted)) << "control " << i + 1;
   }
+}
+
+TEST_F(Controls, FontsAreAssignedInTheirOrderEachShownAtOnce) {
+  // Places in creation order of the controls, in the order their fonts are assigned.
+  const std::array<std::size_t, 29> order = {3,  4,  5,  6,  7,  8,  9,  10, 13, 14,
+                                             12, 11, 15, 16, 17, 1,  2,  0,  18, 19,
+                                             20, 21, 22, 23, 26, 24, 28, 27, 25};
+  driverLog.clear();
+  recordFontsAndPainting();
+  createControls();
+  const std::vector<HWND> children = headless::children(mainWindow);
+  ASSERT_EQ(kControls.size(), children.size());
+  std::vector<std::pair<std::string, HWND>> expected;
+  for (std::size_t place : order) {
+    expected.emplace_back("font", children[place]);
+    expected.emplace_back("paint", children[place]);
+  }
+  std::vector<std::pair<std::string, HWND>> assigned;
+  for (std::size_t i = 0; i < driverLog.size(); ++i) {
+    if (driverLog[i].first != "font") continue;
+    assigned.push_back(driverLog[i]);
+    if (i + 1 < driverLog.size()) assigned.push_back(driverLog[i + 1]);
+  }
+  EXPECT_EQ(expected, assigned);
 }
 
 TEST_F(Controls, ResultBoxIsDisabledWhileTheEditBoxesTakeInput) {
