@@ -179,7 +179,7 @@ Fl_Widget* makeControl(HWND window, const RECT& rect, MirrorKind& kind) {
 
 // Where a caption starts inside its control: the check box's square (as wide as the font is
 // high) and the gaps around it; the frame of a push button. A pixel is kept free at the end.
-constexpr int kCheckBoxGaps = 5;
+constexpr int kCheckBoxGaps = 4;
 constexpr int kButtonFrame = 4;
 constexpr int kCaptionSpare = 1;
 
