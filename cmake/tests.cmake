@@ -35,3 +35,6 @@ foreach(script ${E2E_TEST_SCRIPTS})
   add_test(NAME e2e.${name} COMMAND bash ${script} $<TARGET_FILE:sorvel>)
   set_tests_properties(e2e.${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900)
 endforeach()
+
+# The Windows builds under Wine: the conformance tests and the real program against this one.
+include(cmake/wine_tests.cmake)

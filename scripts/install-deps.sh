@@ -7,7 +7,8 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest
   libfltk1.3-dev
-  g++-mingw-w64-i686
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine64
   xvfb xdotool x11-utils imagemagick
   fuse3 libfuse3-dev
 )
