@@ -43,9 +43,15 @@ std::int64_t attemptsWithRetries(std::int32_t depth) {
   return std::max<std::int64_t>(0, depth) + 1;
 }
 
-// Moves the position of `file` to `offset` bytes from its start; returns true when the platform
-// accepted it. The high half travels separately, so offsets beyond 4 GiB work.
-bool setPosition(HANDLE file, std::int64_t offset) {
+// Writes `byte` at the position of `file`; returns true when the byte was written.
+bool writeOneByte(HANDLE file, std::uint8_t byte) {
+  DWORD count = 0;
+  return WriteFile(file, &byte, 1, &count, nullptr) && count == 1;
+}
+
+}  // namespace
+
+bool setFilePosition(HANDLE file, std::int64_t offset) {
   LONG high = static_cast<LONG>(offset >> 32);
   LONG low = static_cast<LONG>(static_cast<std::uint32_t>(offset));
   SetLastError(ERROR_SUCCESS);
@@ -54,28 +60,20 @@ bool setPosition(HANDLE file, std::int64_t offset) {
   return result != INVALID_SET_FILE_POINTER || GetLastError() == ERROR_SUCCESS;
 }
 
-// Reads one byte at the position of `file` into `byte`; returns true when a byte was delivered.
-// A read that succeeds with no byte (the end of the file) is a failed read.
 bool readOneByte(HANDLE file, std::uint8_t& byte) {
   std::uint8_t delivered = 0;
   DWORD count = 0;
+  // A read that succeeds with no byte (the end of the file) is a failed read.
   if (!ReadFile(file, &delivered, 1, &count, nullptr) || count != 1) return false;
   byte = delivered;
   return true;
 }
 
-// Writes `byte` at the position of `file`; returns true when the byte was written.
-bool writeOneByte(HANDLE file, std::uint8_t byte) {
-  DWORD count = 0;
-  return WriteFile(file, &byte, 1, &count, nullptr) && count == 1;
-}
-
-// One read of the source byte at `offset` into fileCopy.dataByte; returns true when it delivered.
-// A failed read may leave the position anywhere, so the next one sets it first.
 bool readSourceByteOnce(std::int64_t offset) {
+  // A failed read may leave the position anywhere, so the next one sets it first.
   if (fileCopy.sourcePosition != offset) {
     fileCopy.sourcePosition = -1;
-    if (!setPosition(fileCopy.source, offset)) return false;
+    if (!setFilePosition(fileCopy.source, offset)) return false;
     fileCopy.sourcePosition = offset;
   }
   if (!readOneByte(fileCopy.source, fileCopy.dataByte)) {
@@ -86,15 +84,17 @@ bool readSourceByteOnce(std::int64_t offset) {
   return true;
 }
 
-}  // namespace
-
-bool readSourceByte(std::int64_t offset) {
-  // A byte is read at most readDepth + 1 times.
-  std::int64_t attempts = attemptsWithRetries(readDepth);
-  for (std::int64_t attempt = 0; attempt < attempts; ++attempt) {
+bool retrySourceByte(std::int64_t offset) {
+  std::int64_t retries = attemptsWithRetries(readDepth) - 1;
+  for (std::int64_t attempt = 0; attempt < retries; ++attempt) {
     if (readSourceByteOnce(offset)) return true;
   }
   return false;
+}
+
+bool readSourceByte(std::int64_t offset) {
+  // A byte is read at most readDepth + 1 times: once, then up to readDepth retries.
+  return readSourceByteOnce(offset) || retrySourceByte(offset);
 }
 
 void substituteUnreadableByte() {
@@ -105,29 +105,35 @@ void substituteUnreadableByte() {
   if (settings.haltOnFirstError) fileCopy.copyFailed = true;
 }
 
-bool writeDestinationByte() {
-  // A byte is written at most writeDepth + 1 times, always at the same place.
-  std::int64_t attempts = attemptsWithRetries(writeDepth);
-  for (std::int64_t attempt = 0; attempt < attempts; ++attempt) {
+bool retryDestinationByte() {
+  std::int64_t retries = attemptsWithRetries(writeDepth) - 1;
+  for (std::int64_t attempt = 0; attempt < retries; ++attempt) {
     if (writeOneByte(fileCopy.destination, fileCopy.dataByte)) return true;
   }
   return false;
+}
+
+bool writeDestinationByte() {
+  // A byte is written at most writeDepth + 1 times, always at the same place (no repositioning).
+  return writeOneByte(fileCopy.destination, fileCopy.dataByte) || retryDestinationByte();
 }
 
 void verifyWrittenByte(std::int64_t offset) {
   // Exactly depthVerify reads, each from the byte's own offset; the last one decides.
   bool delivered = false;
   for (std::int32_t attempt = 0; attempt < settings.depthVerify; ++attempt) {
-    delivered = setPosition(fileCopy.destination, offset) &&
+    delivered = setFilePosition(fileCopy.destination, offset) &&
                 readOneByte(fileCopy.destination, fileCopy.checkByte);
   }
   if (delivered && fileCopy.checkByte == fileCopy.dataByte) ++fileBytesVerified;
   // The next byte is written at the end of the destination, right after this one.
-  setPosition(fileCopy.destination, offset + 1);
+  setFilePosition(fileCopy.destination, offset + 1);
 }
 
-void copyByteAt(std::int64_t offset) {
-  if (readSourceByte(offset)) {
+void copyByteAt(std::int64_t offset) { finishByteAt(offset, readSourceByte(offset)); }
+
+void finishByteAt(std::int64_t offset, bool read) {
+  if (read) {
     ++fileBytesRead;
   } else {
     substituteUnreadableByte();

@@ -1,6 +1,7 @@
-// The copy of one file: open the source, create the destination, copy byte by byte, then report
-// and close. The byte steps live in copy_byte.cpp, the progress display in copy_progress.cpp and
-// the texts in copy_report.cpp.
+// The copy of one file: open the source, create the destination, copy the bytes, then report and
+// close. The byte steps live in copy_byte.cpp, the blocks over healthy stretches in
+// copy_blocks.cpp and copy_block_verify.cpp, the progress display in copy_progress.cpp and the
+// texts in copy_report.cpp.
 #include "copy/copy_one_file.h"
 
 #include <algorithm>
@@ -25,13 +26,18 @@ std::int64_t furtherAttempts(std::int32_t depth) {
   return std::max<std::int64_t>(0, static_cast<std::int64_t>(depth) + 1);
 }
 
-// Copies every byte of the source in order until the last one or until the copy fails; sets
-// fileCopy.copyFailed and fileCopy.unreadableBytes, and the counters through copyByteAt.
+// Copies every byte of the source in order until the last one or until the copy fails, in blocks
+// over healthy stretches unless copyByteByByte is set; sets fileCopy.copyFailed,
+// fileCopy.unreadableBytes and the counters.
 void copyAllBytes() {
   fileCopy.copyFailed = false;
   fileCopy.unreadableBytes = 0;
   fileCopy.sourcePosition = 0;  // a freshly opened file is read from its start
   if (settings.showProgressBar) clearProgressBar();
+  if (!copyByteByByte) {
+    copyAllBytesInBlocks();
+    return;
+  }
   for (std::int64_t offset = 0; offset < currentSize; ++offset) {
     copyByteAt(offset);
     if (fileCopy.copyFailed) break;
@@ -72,9 +78,10 @@ bool closeDestinationFile() {
   return false;
 }
 
-// Copies sourceFolderPath + currentName to destinationFolderPath + separator + currentName byte by
-// byte. Sets fileBytesRead, fileBytesWritten, fileBytesVerified and fileCopy; writes stateLine3,
-// the title, the progress bar, the result box and the log as the options say.
+// Copies sourceFolderPath + currentName to destinationFolderPath + separator + currentName, with
+// the results of a copy byte by byte. Sets fileBytesRead, fileBytesWritten, fileBytesVerified and
+// fileCopy; writes stateLine3, the title, the progress bar, the result box and the log as the
+// options say.
 void copyOneFile() {
   fileCopy = SingleFileCopy{};
   // Full paths: a path cut at 255 bytes would name another file.

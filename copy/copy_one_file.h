@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/short_text.h"
 #include "platform/winapi.h"
@@ -26,7 +27,7 @@ struct SingleFileCopy {
 
 extern SingleFileCopy fileCopy;
 
-// Copy steps (copy/copy_one_file.cpp) -------------------------------------------------------------
+// Copy steps (copy/copy_one_file.cpp) ------------------------------------------------------------
 
 // Opens fileCopy.sourceFile for reading: once, then (after clearing its attributes when
 // forceAccess is set) up to depthAccess + 1 more times. Returns true and sets fileCopy.source on
@@ -41,8 +42,23 @@ bool createDestinationFile();
 // close succeeded.
 bool closeDestinationFile();
 
-// Byte steps (copy/copy_byte.cpp)
-// -------------------------------------------------------------------
+// Byte steps (copy/copy_byte.cpp) ----------------------------------------------------------------
+
+// Moves the position of `file` to `offset` bytes from its start; returns true when the platform
+// accepted it. The high half travels separately, so offsets beyond 4 GiB work.
+bool setFilePosition(HANDLE file, std::int64_t offset);
+
+// Reads one byte at the position of `file` into `byte`; returns true when a byte was delivered (a
+// read that succeeds with no byte, at the end of the file, is a failed read).
+bool readOneByte(HANDLE file, std::uint8_t& byte);
+
+// One read of the source byte at `offset` into fileCopy.dataByte (the first of its attempts).
+// Returns true when it delivered; keeps fileCopy.sourcePosition up to date.
+bool readSourceByteOnce(std::int64_t offset);
+
+// The retries of the source byte at `offset` after a failed first read: up to readDepth more
+// reads into fileCopy.dataByte. Returns true when one delivered.
+bool retrySourceByte(std::int64_t offset);
 
 // Reads the source byte at `offset` into fileCopy.dataByte, retrying up to readDepth times.
 // Returns true when a byte was read; keeps fileCopy.sourcePosition up to date.
@@ -51,6 +67,10 @@ bool readSourceByte(std::int64_t offset);
 // Draws a substitute for an unreadable byte from copyRandom into fileCopy.dataByte, counts it in
 // fileCopy.unreadableBytes and sets fileCopy.copyFailed when haltOnFirstError is set.
 void substituteUnreadableByte();
+
+// The retries of fileCopy.dataByte after a failed first write: up to writeDepth more writes at the
+// same place. Returns true when one wrote the byte.
+bool retryDestinationByte();
 
 // Writes fileCopy.dataByte at the destination's position, retrying up to writeDepth times at the
 // same place. Returns true when the byte was written.
@@ -65,8 +85,38 @@ void verifyWrittenByte(std::int64_t offset);
 // three counters and sets fileCopy.copyFailed when the copy is to stop after this byte.
 void copyByteAt(std::int64_t offset);
 
-// Progress (copy/copy_progress.cpp)
-// ----------------------------------------------------------------
+// The rest of copyByteAt once the byte at `offset` has been read into fileCopy.dataByte (`read`)
+// or given up: counts or substitutes it, writes, verifies and shows progress.
+void finishByteAt(std::int64_t offset, bool read);
+
+// Blocks over healthy stretches (copy/copy_blocks.cpp, copy/copy_block_verify.cpp) --------------
+
+// The most bytes one block read, write or read-back moves, unless a test sets copyBlockBytes.
+inline constexpr std::int64_t kCopyBlockBytes = 1 << 20;
+// The first block after the start and after every stretch copied byte by byte; blocks double from
+// it while they arrive whole, up to copyBlockBytes (unless a test sets firstCopyBlockBytes).
+inline constexpr std::int64_t kFirstCopyBlockBytes = 4096;
+
+extern std::int64_t copyBlockBytes;
+extern std::int64_t firstCopyBlockBytes;
+
+// When set, copyOneFile takes every byte through the byte steps alone. Only tests set it, to
+// compare the two ways of copying.
+extern bool copyByteByByte;
+
+// Copies the source from offset 0 to currentSize - 1 (or until the copy fails): blocks where the
+// source reads whole, the byte steps from the first byte of a stretch that does not. Every result
+// (counters, destination bytes, texts, log entries, draws from copyRandom, the single-byte reads
+// of each failing byte) is the one the byte steps alone give.
+void copyAllBytesInBlocks();
+
+// Reads the destination bytes first..end-1 back depthVerify times, as the byte steps would, and
+// sets `verified`[i] to whether byte first + i counts as verified. Leaves the destination's
+// position at `end`. Returns true when every byte counts as verified.
+bool verifyWrittenBlock(std::int64_t first, std::int64_t end, const std::uint8_t* written,
+                        std::vector<std::uint8_t>& verified);
+
+// Progress (copy/copy_progress.cpp) --------------------------------------------------------------
 
 // Returns bytesRead * 100 / size rounded down, exact for every 64-bit size (100 when bytesRead is
 // size or more, 0 when size is not above 0).
@@ -79,14 +129,17 @@ ShortText percentText(std::uint8_t percent);
 // fileCopy.lastPercent: records it and shows it in stateLine3, the title and the progress bar.
 void showProgress();
 
+// Returns the value of fileBytesRead at which the whole percentage next rises above
+// fileCopy.lastPercent (above fileBytesRead, at most currentSize), or -1 when it cannot rise.
+std::int64_t nextRiseOfPercentage();
+
 // Clears the progress bar to white.
 void clearProgressBar();
 
 // Paints the whole progress bar dark blue.
 void fillProgressBar();
 
-// Reports (copy/copy_report.cpp)
-// -------------------------------------------------------------------
+// Reports (copy/copy_report.cpp) -----------------------------------------------------------------
 
 // Returns "Copy " + the quoted, HTML-escaped currentName + `tail`, the text of an error entry.
 ShortText copyErrorText(std::string_view tail);

@@ -1,5 +1,6 @@
 // The progress of one file's copy: the whole percentage read, shown in stateLine3, in the title
 // and on the progress bar each time it rises.
+#include <algorithm>
 #include <cstdint>
 #include <random>
 
@@ -104,6 +105,19 @@ void showProgress() {
   if (percent <= fileCopy.lastPercent) return;
   fileCopy.lastPercent = percent;
   showPercentage(percent);
+}
+
+std::int64_t nextRiseOfPercentage() {
+  if (currentSize <= 0 || fileCopy.lastPercent >= kFullPercent) return -1;
+  // The percentage is bytesRead * 100 / size rounded down, so it first reaches `target` at the
+  // smallest count k with k * 100 >= target * size: k = ceil(target * size / 100). With
+  // size = 100q + r that is target * q + ceil(target * r / 100), and no product leaves 64 bits.
+  std::int64_t target = fileCopy.lastPercent + 1;
+  std::int64_t wholes = currentSize / kFullPercent;
+  std::int64_t rest = currentSize % kFullPercent;
+  std::int64_t count = target * wholes + (target * rest + kFullPercent - 1) / kFullPercent;
+  // A percentage that stayed behind (while it was not shown) rises at the very next byte.
+  return std::max(count, fileBytesRead + 1);
 }
 
 void clearProgressBar() { paintBar(kProgressBarLeft, kProgressBarRight, kClearedColour); }

@@ -57,6 +57,10 @@ inline Recorded recorded;
 // Called after each text given to stateLine3 is recorded, while the copy runs; empty for none.
 inline std::function<void()> onStateText;
 
+// Called for each EN_CHANGE the main window receives (a character typed into the result box), as
+// the program's window procedure answers it with readCheckBoxes; empty for none.
+inline std::function<void()> onEditChange;
+
 // Returns the progress bar's top row as letters, one per column from the bar's left end.
 inline std::string barRow(int row = kProgressBarTop) {
   std::string letters;
@@ -74,7 +78,10 @@ inline std::string withColumns(std::string row, int from, int to, char letter) {
 }
 
 inline LRESULT CALLBACK recordingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) ++recorded.editChanges;
+  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
+    ++recorded.editChanges;
+    if (onEditChange) onEditChange();
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -95,6 +102,10 @@ class CopyOneFile : public ::testing::Test {
     faults::reset();
     recorded = Recorded{};
     onStateText = nullptr;
+    onEditChange = nullptr;
+    copyByteByByte = false;
+    copyBlockBytes = kCopyBlockBytes;
+    firstCopyBlockBytes = kFirstCopyBlockBytes;
     char pattern[] = "/tmp/sorvel-copy-XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(pattern));
     root_ = pattern;
@@ -119,6 +130,10 @@ class CopyOneFile : public ::testing::Test {
 
   void TearDown() override {
     onStateText = nullptr;
+    onEditChange = nullptr;
+    copyByteByByte = false;
+    copyBlockBytes = kCopyBlockBytes;
+    firstCopyBlockBytes = kFirstCopyBlockBytes;
     faults::disarm();
     headless::reset();
     mainWindow = resultBox = stateLine3 = nullptr;

@@ -38,7 +38,7 @@ TEST_F(CopyOneFile, ReadsUnreadableByteReadDepthPlusOneTimesThenWritesZeroWhenAs
   writeSource("zero.bin", bytes);
   faults::failReads(sourcePathOf("zero.bin"), 37, -1);
   copy("zero.bin");
-  EXPECT_EQ(4, faults::readsAt(sourcePathOf("zero.bin"), 37));
+  EXPECT_EQ(4, faults::singleByteReadsAt(sourcePathOf("zero.bin"), 37));
   std::string expected = bytes;
   expected[37] = '\0';
   EXPECT_EQ(expected, destinationContent("zero.bin"));
@@ -67,7 +67,7 @@ TEST_F(CopyOneFile, GivesUpByteThatDeliversNothingAfterEveryRetry) {
   writeSource("short.bin", patternBytes(10));
   faults::failReads(sourcePathOf("short.bin"), 9, -1, faults::ReadFailure::noByte);
   copy("short.bin");
-  EXPECT_EQ(3, faults::readsAt(sourcePathOf("short.bin"), 9));
+  EXPECT_EQ(3, faults::singleByteReadsAt(sourcePathOf("short.bin"), 9));
   EXPECT_EQ(patternBytes(9) + std::string(1, '\0'), destinationContent("short.bin"));
   EXPECT_EQ(9, fileBytesRead);
 }
@@ -131,8 +131,8 @@ TEST_F(CopyOneFile, CopiesByteThatReadsOnTheThirdTry) {
   writeSource("third.bin", bytes);
   faults::failReads(sourcePathOf("third.bin"), 20, 2);
   copy("third.bin");
-  EXPECT_EQ(3, faults::readsAt(sourcePathOf("third.bin"), 20));
-  EXPECT_EQ(1, faults::readsAt(sourcePathOf("third.bin"), 21));
+  EXPECT_EQ(3, faults::singleByteReadsAt(sourcePathOf("third.bin"), 20));
+  EXPECT_EQ(1, faults::singleByteReadsAt(sourcePathOf("third.bin"), 21));
   EXPECT_EQ(bytes, destinationContent("third.bin"));
   EXPECT_EQ(64, fileBytesRead);
   std::vector<LogLine> expected = {
@@ -150,7 +150,7 @@ TEST_F(CopyOneFile, StopsAfterFirstSubstituteWhenHaltOnFirstErrorIsSet) {
   faults::failReads(sourcePathOf("halt.bin"), 40, -1);
   copy("halt.bin");
   EXPECT_EQ(bytes.substr(0, 40) + std::string(1, '\0'), destinationContent("halt.bin"));
-  EXPECT_EQ(0, faults::readsAt(sourcePathOf("halt.bin"), 41));
+  EXPECT_EQ(0, faults::singleByteReadsAt(sourcePathOf("halt.bin"), 41));
   EXPECT_EQ(40, fileBytesRead);
   EXPECT_EQ(41, fileBytesWritten);
   // The substitute is written but not read back: the copy already counts as failed.

@@ -61,7 +61,8 @@ TEST_F(CopyOneFile, WritesShortResultLineAndNoVerifiedPartWhenOptionsAreOff) {
   EXPECT_EQ("Copied short.txt\r\n", console());
 }
 
-TEST_F(CopyOneFile, MovesOneBytePerPlatformCall) {
+TEST_F(CopyOneFile, ByteStepsMoveOneBytePerPlatformCall) {
+  copyByteByByte = true;
   settings.verifyData = true;
   settings.depthVerify = 3;
   copy("unit.bin", patternBytes(300));

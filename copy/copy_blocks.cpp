@@ -1,0 +1,156 @@
+// The copy of healthy stretches in blocks. A block read always begins on a byte that has just been
+// read whole, so it cannot use up a failure of a bad byte: a bad byte inside it only makes the
+// read stop short before it, and the byte steps take over from that byte with its first attempt,
+// exactly as they would have. Blocks come back after the first byte that reads at its first
+// attempt. Writes, read-backs, the percentage and the counters of a block follow the byte steps
+// byte for byte, so that everything the copy shows and leaves behind is what the byte steps give.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "copy/copy_job.h"
+#include "copy/copy_one_file.h"
+#include "settings/settings.h"
+
+std::int64_t copyBlockBytes = kCopyBlockBytes;
+std::int64_t firstCopyBlockBytes = kFirstCopyBlockBytes;
+bool copyByteByByte = false;
+
+namespace {
+
+// The block being copied: the byte it begins on (read again) and the new bytes after it. Kept from
+// file to file, so that memory stays at one block whatever the size of the files.
+std::vector<std::uint8_t> sourceBlock;
+// Whether each new byte of the block counts as verified.
+std::vector<std::uint8_t> verifiedBytes;
+
+// Returns the most bytes a block may hold, at least one.
+std::int64_t largestBlock() { return std::max<std::int64_t>(1, copyBlockBytes); }
+
+// Returns the size of the first block of a healthy stretch, at least one, at most largestBlock().
+std::int64_t firstBlock() {
+  return std::clamp<std::int64_t>(firstCopyBlockBytes, 1, largestBlock());
+}
+
+// Reads the source bytes from `anchor` up to `end` into sourceBlock in one call. Returns how many
+// arrived: fewer when the read stopped short, none when it failed. Keeps fileCopy.sourcePosition.
+std::int64_t readSourceBlock(std::int64_t anchor, std::int64_t end) {
+  std::int64_t length = end - anchor;
+  if (static_cast<std::int64_t>(sourceBlock.size()) < length) {
+    sourceBlock.resize(static_cast<std::size_t>(length));
+  }
+  fileCopy.sourcePosition = -1;
+  if (!setFilePosition(fileCopy.source, anchor)) return 0;
+  DWORD count = 0;
+  if (!ReadFile(fileCopy.source, sourceBlock.data(), static_cast<DWORD>(length), &count, nullptr)) {
+    return 0;
+  }
+  std::int64_t arrived = std::min<std::int64_t>(count, length);
+  fileCopy.sourcePosition = anchor + arrived;
+  return arrived;
+}
+
+// Writes `data` (the bytes first..end-1) at the destination's position in as few calls as the
+// destination takes. A call that stops at a byte was that byte's first attempt; the byte is then
+// retried alone up to writeDepth times, as the byte steps would. Returns `end`, or the offset of
+// a byte that could not be written (bytes before it are written, none after it).
+std::int64_t writeBlock(std::int64_t first, std::int64_t end, const std::uint8_t* data) {
+  std::int64_t at = first;
+  while (at < end) {
+    DWORD count = 0;
+    BOOL wrote = WriteFile(fileCopy.destination, data + (at - first), static_cast<DWORD>(end - at),
+                           &count, nullptr);
+    at += std::min<std::int64_t>(count, end - at);
+    if (at == end) break;
+    static_cast<void>(wrote);  // a short count without an error is a failed attempt too
+    fileCopy.dataByte = data[at - first];
+    if (!retryDestinationByte()) return at;
+    ++at;
+  }
+  return end;
+}
+
+// Adds the bytes first..end-1, read and written, to the counters, and those that `verifiedBytes`
+// marks to fileBytesVerified; shows each rise of the percentage at the byte where the byte steps
+// show it. `allVerified` spares looking at verifiedBytes.
+void countBlock(std::int64_t first, std::int64_t end, bool allVerified) {
+  std::int64_t at = first;
+  while (at < end) {
+    std::int64_t stop = end;
+    std::int64_t rise = settings.printProgress ? nextRiseOfPercentage() : -1;
+    if (rise > 0) stop = std::min(end, at + (rise - fileBytesRead));
+    fileBytesRead += stop - at;
+    fileBytesWritten += stop - at;
+    if (settings.verifyData && allVerified) fileBytesVerified += stop - at;
+    if (settings.verifyData && !allVerified) {
+      fileBytesVerified += std::count(verifiedBytes.begin() + (at - first),
+                                      verifiedBytes.begin() + (stop - first), 1);
+    }
+    at = stop;
+    showProgress();
+  }
+}
+
+// Copies the new bytes first..end-1 that arrived whole in `data`: writes them, reads them back
+// when verifyData is set, counts and shows them. A byte that cannot be written ends the copy there
+// with the byte steps' report, after the bytes before it have been counted and shown.
+void copyArrivedBytes(std::int64_t first, std::int64_t end, const std::uint8_t* data) {
+  std::int64_t written = writeBlock(first, end, data);
+  bool allVerified = true;
+  if (settings.verifyData) allVerified = verifyWrittenBlock(first, written, data, verifiedBytes);
+  countBlock(first, written, allVerified);
+  if (written == end) return;
+  // The byte that could not be written was read: counted, reported, shown; nothing is read back.
+  ++fileBytesRead;
+  fileCopy.dataByte = data[written - first];
+  fileCopy.copyFailed = true;
+  reportUnwritableByte();
+  showProgress();
+}
+
+// Copies blocks from `first`, a byte just read whole at its first attempt. Each block begins on the
+// last byte of the one before (or on `first`), which reads again without using up any failure.
+// Returns the offset of the first byte that did not arrive in a block (currentSize at the end).
+std::int64_t copyBlocksFrom(std::int64_t first) {
+  std::int64_t anchor = first;
+  std::int64_t next = first;
+  std::int64_t size = firstBlock();
+  while (next < currentSize && !fileCopy.copyFailed) {
+    std::int64_t end = next + std::min(size, currentSize - next);
+    if (next == anchor && end == next + 1) {
+      // A block of the byte just read alone: copy it as read, and let the next block begin on it.
+      finishByteAt(next, true);
+      ++next;
+      continue;
+    }
+    std::int64_t arrived = readSourceBlock(anchor, end);
+    std::int64_t fresh = std::max<std::int64_t>(0, arrived - (next - anchor));
+    if (fresh == 0 && next == first) {
+      // The block failed although its first byte had just been read: copy that byte as read.
+      finishByteAt(first, true);
+      return first + 1;
+    }
+    if (fresh == 0) return next;
+    copyArrivedBytes(next, next + fresh, sourceBlock.data() + (next - anchor));
+    next += fresh;
+    if (next < end) return next;
+    anchor = next - 1;
+    size = std::min(size * 2, largestBlock());
+  }
+  return next;
+}
+
+}  // namespace
+
+void copyAllBytesInBlocks() {
+  std::int64_t offset = 0;
+  while (offset < currentSize && !fileCopy.copyFailed) {
+    // The byte steps' first attempt at this byte; blocks begin where it succeeds.
+    if (readSourceByteOnce(offset)) {
+      offset = copyBlocksFrom(offset);
+      continue;
+    }
+    finishByteAt(offset, retrySourceByte(offset));
+    ++offset;
+  }
+}
