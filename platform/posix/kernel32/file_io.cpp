@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -19,10 +20,13 @@ using namespace kernel32;
 
 constexpr int kDwordBits = 32;
 constexpr std::int64_t kLargestLowPosition = 0xFFFFFFFFLL;
+// The most one read call of Linux moves; a longer request comes back short without any fault.
+constexpr std::uint32_t kLargestSingleRead = 0x7FFFF000;
 
 // Reads up to `length` bytes at the handle's pointer into `buffer`. Returns the count read (less
-// only at the end of the file, or for a FIFO or socket), or -1 with errno when nothing could be
-// read.
+// at the end of the file, before a byte that cannot be read, or for a FIFO or socket), or -1 with
+// errno when nothing could be read. A short read of a file is not followed by another: it ends at
+// the end of the file or at a bad byte, and asking again would only try that byte once more.
 ssize_t readAtPointer(FileObject& file, char* buffer, std::uint32_t length) {
   std::uint32_t done = 0;
   while (done < length) {
@@ -35,8 +39,9 @@ ssize_t readAtPointer(FileObject& file, char* buffer, std::uint32_t length) {
       continue;
     }
     if (count < 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
+    std::uint32_t asked = std::min(length - done, kLargestSingleRead);
     done += static_cast<std::uint32_t>(count);
-    if (count == 0 || !file.seekable) break;
+    if (static_cast<std::uint32_t>(count) < asked || !file.seekable) break;
   }
   return done;
 }
