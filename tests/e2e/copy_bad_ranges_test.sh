@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real program against a medium with bad areas, in three runs:
 #   zero substitution:   every readable byte saved, each unreadable byte a zero, the size kept;
-#                        each failing byte read exactly depthRead + 1 times; flaky bytes that
-#                        come good within the retries recovered exactly; warnings and summaries
+#                        each failing byte read exactly depthRead + 1 times by reads aimed at it
+#                        (the medium also counts the block read that stopped short before it);
+#                        flaky bytes that come good within the retries recovered exactly;
+#                        warnings and summaries
 #   random substitution: readable bytes saved, fillers in their documented ranges
 #   haltOnFirstError:    each file's copy ends with its first unreadable byte, the run goes on
 set -u
@@ -56,8 +58,14 @@ e2e_with_zeros "$src/head.bin" "$E2E_DIR/head.expected" 0 0
 e2e_expect_same "head.bin with zeros" "$E2E_DIR/head.expected" "$dest/head.bin"
 e2e_expect_same "flaky bytes recovered" "$src/flaky.bin" "$dest/flaky.bin"
 for file in damaged.bin damaged.txt head.bin; do
-  e2e_expect_equal "reads of each failing byte of $file (min max)" "$((depth + 1)) $((depth + 1))" \
-    "$(e2e_min_reads "$counts" "$file") $(e2e_max_reads "$counts" "$file")"
+  e2e_expect_equal "reads aimed at each failing byte of $file (min max)" \
+    "$((depth + 1)) $((depth + 1))" \
+    "$(e2e_min_starts "$counts" "$file") $(e2e_max_starts "$counts" "$file")"
+  # Healthy stretches are read in blocks; a block read stops short before a failing byte, and the
+  # medium counts it for each failing byte the block covered. A later block may cover it again.
+  max_reads="$(e2e_max_reads "$counts" "$file")"
+  [ "$max_reads" -le $((depth + 3)) ] ||
+    e2e_fail "reads counted for a failing byte of $file: $max_reads, more than $((depth + 3))"
 done
 flaky_reads="$(for offset in 100 101 102 103 104; do e2e_reads "$counts" flaky.bin $offset; done)"
 e2e_expect_equal "reads of the flaky bytes 100-104" "3 3 3 3 3" "$(echo $flaky_reads)"
@@ -121,8 +129,8 @@ e2e_expect_same "damaged.txt up to its first bad byte" "$E2E_DIR/damaged.txt.hal
   "$dest/damaged.txt"
 e2e_expect_same "head.bin up to its first bad byte" "$E2E_DIR/head.halted" "$dest/head.bin"
 e2e_expect_same "flaky.bin (recovered, not halted)" "$src/flaky.bin" "$dest/flaky.bin"
-e2e_expect_equal "reads of damaged.bin bytes 1000 and 1001" "$((depth + 1)) 0" \
-  "$(e2e_reads "$counts" damaged.bin 1000) $(e2e_reads "$counts" damaged.bin 1001)"
+e2e_expect_equal "reads aimed at damaged.bin bytes 1000 and 1001" "$((depth + 1)) 0" \
+  "$(e2e_starts "$counts" damaged.bin 1000) $(e2e_starts "$counts" damaged.bin 1001)"
 e2e_expect_log_entry "damaged.bin halted" "$log" 'Copy "damaged.bin", unable copy'
 e2e_expect_log_entry "damaged.txt halted" "$log" 'Copy "damaged.txt", unable copy'
 e2e_expect_log_entry "head.bin halted" "$log" 'Copy "head.bin", unable copy'

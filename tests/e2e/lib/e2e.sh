@@ -179,6 +179,30 @@ e2e_reads() {
     }' <<<"$1"
 }
 
+# e2e_max_starts REPORT FILE / e2e_min_starts REPORT FILE / e2e_starts REPORT FILE OFFSET: as the
+# three above, for the reads that started at a failing byte (aimed at the byte itself, not a block
+# read that covered it and stopped short before it).
+e2e_max_starts() {
+  awk -v file="$2" '$1 == "start" {
+      name = $0; sub(/^start [0-9]+ [0-9]+ /, "", name)
+      if (name == file && $3 > max) max = $3
+    } END { print max + 0 }' <<<"$1"
+}
+
+e2e_min_starts() {
+  awk -v file="$2" '$1 == "start" {
+      name = $0; sub(/^start [0-9]+ [0-9]+ /, "", name)
+      if (name == file && (min == "" || $3 < min)) min = $3
+    } END { print min + 0 }' <<<"$1"
+}
+
+e2e_starts() {
+  awk -v file="$2" -v offset="$3" '$1 == "start" && $2 == offset {
+      name = $0; sub(/^start [0-9]+ [0-9]+ /, "", name)
+      if (name == file) print $3
+    }' <<<"$1"
+}
+
 # e2e_refused REPORT: how many attempts to change the medium it refused.
 e2e_refused() { awk '$1 == "refused" { print $2 }' <<<"$1"; }
 

@@ -73,6 +73,7 @@ bool parseRuleLine(std::string line, FaultRule& rule) {
   if (rule.mode == FaultMode::kNoOpen) rule.first = rule.last = 0;
   if (rule.last < rule.first || rule.last - rule.first >= kMaxRuleBytes) return false;
   rule.reads.assign(rule.last - rule.first + 1, 0);
+  rule.starts.assign(rule.last - rule.first + 1, 0);
   return true;
 }
 
@@ -106,6 +107,7 @@ ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::u
     if (rule.file != file || rule.mode == FaultMode::kNoOpen) continue;
     if (rule.last < offset || rule.first >= end) continue;
     if (rule.mode == FaultMode::kSlow) plan.delayMs += rule.amount;
+    if (offset >= rule.first) ++rule.starts[offset - rule.first];
     std::uint64_t from = std::max(rule.first, offset);
     std::uint64_t to = std::min(rule.last, end - 1);
     for (std::uint64_t byte = from; byte <= to; ++byte) {
@@ -136,6 +138,9 @@ std::string countsReport(const std::vector<FaultRule>& rules, std::uint64_t refu
     if (rule.mode == FaultMode::kNoOpen) continue;
     for (std::size_t i = 0; i < rule.reads.size(); ++i) {
       out << "byte " << rule.first + i << " " << rule.reads[i] << " " << rule.file << "\n";
+    }
+    for (std::size_t i = 0; i < rule.starts.size(); ++i) {
+      out << "start " << rule.first + i << " " << rule.starts[i] << " " << rule.file << "\n";
     }
   }
   return out.str();

@@ -19,6 +19,9 @@
 //     good bytes before that failing byte.
 // So a reader that reads one byte at a time sees exactly the failing bytes fail, and a block
 // reader gets the good prefix of its block and then EIO on its next read.
+//   - a read that STARTS at a byte of a rule also counts one "start" of that byte: the reads aimed
+//     at the byte itself, as opposed to the block reads that only covered it and stopped short
+//     before it.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +37,8 @@ struct FaultRule {
   std::uint64_t last = 0;
   FaultMode mode = FaultMode::kFail;
   std::uint64_t amount = 0;          // N: failing reads (flaky) or milliseconds (slow)
-  std::vector<std::uint32_t> reads;  // reads that touched each byte, index = offset - first
+  std::vector<std::uint32_t> reads;   // reads that touched each byte, index = offset - first
+  std::vector<std::uint32_t> starts;  // reads that started at each byte, index = offset - first
 };
 
 // What the medium does with one read request.
@@ -59,5 +63,6 @@ ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::u
 bool refusesOpen(const std::vector<FaultRule>& rules, const std::string& file);
 
 // The counts report: "refused W" (refused write attempts), then one line per rule
-// "rule FIRST LAST MODE N FILE" followed by one line per byte "byte OFFSET READS FILE".
+// "rule FIRST LAST MODE N FILE" followed by one line per byte "byte OFFSET READS FILE" and one
+// line per byte "start OFFSET STARTS FILE".
 std::string countsReport(const std::vector<FaultRule>& rules, std::uint64_t refusedWrites);
