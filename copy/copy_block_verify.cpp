@@ -67,15 +67,17 @@ std::int64_t nextSuspect(std::int64_t offset, std::int64_t end) {
 }
 
 // Reads every byte of the pass once: suspects alone, the others in runs that begin on a byte that
-// has arrived whole and end before the next suspect.
+// has arrived whole and end before the next suspect. The bytes of a run that fails whole,
+// although it began on a good byte, are read alone in this pass.
 void readBackOnce(const ReadBackPass& pass) {
   std::int64_t at = pass.first;
+  std::int64_t aloneUntil = pass.first;
   bool previousArrived = false;  // the byte before `at` arrived in this pass
   while (at < pass.end) {
     std::int64_t limit = nextSuspect(at, pass.end);
     // Outside the first pass every byte that is no suspect has arrived whole before.
     bool knownWhole = limit != at && !pass.firstPass;
-    if (limit == at || (!previousArrived && !knownWhole)) {
+    if (limit == at || at < aloneUntil || (!previousArrived && !knownWhole)) {
       bool arrived = readBackAlone(pass, at);
       if (!arrived) addSuspect(at);
       previousArrived = arrived;
@@ -84,8 +86,12 @@ void readBackOnce(const ReadBackPass& pass) {
     }
     std::int64_t start = previousArrived ? at - 1 : at;
     std::int64_t arrived = readBackRun(pass, start, limit);
+    if (arrived == 0) {
+      aloneUntil = limit;
+      continue;
+    }
     at += std::max<std::int64_t>(0, arrived - (at - start));
-    previousArrived = arrived > 0;
+    previousArrived = true;
     // The byte that stopped the read is read alone from now on.
     if (at < limit) addSuspect(at);
   }

@@ -108,10 +108,19 @@ void copyArrivedBytes(std::int64_t first, std::int64_t end, const std::uint8_t* 
   showProgress();
 }
 
+// Where the blocks from a byte stopped: the first byte that did not arrive in a block, and the end
+// of the stretch that the byte steps alone are to copy from there.
+struct BlocksEnd {
+  std::int64_t next;
+  std::int64_t byteStepsUntil;
+};
+
 // Copies blocks from `first`, a byte just read whole at its first attempt. Each block begins on the
 // last byte of the one before (or on `first`), which reads again without using up any failure.
-// Returns the offset of the first byte that did not arrive in a block (currentSize at the end).
-std::int64_t copyBlocksFrom(std::int64_t first) {
+// A block that stops short leaves its first missing byte to the byte steps. A block that fails
+// whole, although it began on a good byte (a driver may refuse a long read over a bad area), leaves
+// all its bytes to the byte steps, so that the bad area is not read again by one more block.
+BlocksEnd copyBlocksFrom(std::int64_t first) {
   std::int64_t anchor = first;
   std::int64_t next = first;
   std::int64_t size = firstBlock();
@@ -124,33 +133,38 @@ std::int64_t copyBlocksFrom(std::int64_t first) {
       continue;
     }
     std::int64_t arrived = readSourceBlock(anchor, end);
-    std::int64_t fresh = std::max<std::int64_t>(0, arrived - (next - anchor));
-    if (fresh == 0 && next == first) {
-      // The block failed although its first byte had just been read: copy that byte as read.
+    if (arrived == 0 && next == first) {
+      // The byte just read alone is copied as read; the byte steps go on after it.
       finishByteAt(first, true);
-      return first + 1;
+      return BlocksEnd{first + 1, end};
     }
-    if (fresh == 0) return next;
-    copyArrivedBytes(next, next + fresh, sourceBlock.data() + (next - anchor));
+    if (arrived == 0) return BlocksEnd{next, end};
+    std::int64_t fresh = std::max<std::int64_t>(0, arrived - (next - anchor));
+    if (fresh > 0) copyArrivedBytes(next, next + fresh, sourceBlock.data() + (next - anchor));
     next += fresh;
-    if (next < end) return next;
+    if (next < end) return BlocksEnd{next, next};
     anchor = next - 1;
     size = std::min(size * 2, largestBlock());
   }
-  return next;
+  return BlocksEnd{next, next};
 }
 
 }  // namespace
 
 void copyAllBytesInBlocks() {
   std::int64_t offset = 0;
+  std::int64_t byteStepsUntil = 0;
   while (offset < currentSize && !fileCopy.copyFailed) {
-    // The byte steps' first attempt at this byte; blocks begin where it succeeds.
-    if (readSourceByteOnce(offset)) {
-      offset = copyBlocksFrom(offset);
+    // The byte steps' first attempt at this byte; blocks begin where it succeeds, unless the byte
+    // lies in the stretch of a block that failed whole.
+    bool read = readSourceByteOnce(offset);
+    if (read && offset >= byteStepsUntil) {
+      BlocksEnd stopped = copyBlocksFrom(offset);
+      offset = stopped.next;
+      byteStepsUntil = stopped.byteStepsUntil;
       continue;
     }
-    finishByteAt(offset, retrySourceByte(offset));
+    finishByteAt(offset, read || retrySourceByte(offset));
     ++offset;
   }
 }
