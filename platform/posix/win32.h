@@ -360,6 +360,8 @@ typedef MSG* LPMSG;
 #define EN_UPDATE 0x0400
 #define EN_ERRSPACE 0x0500
 #define EN_MAXTEXT 0x0501
+#define EN_HSCROLL 0x0601
+#define EN_VSCROLL 0x0602
 
 // Messages
 #define WM_NULL 0x0000

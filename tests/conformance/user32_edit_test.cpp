@@ -134,13 +134,15 @@ TEST_F(EditControl, DefaultTextLimitIs30000) {
   EXPECT_EQ(30000, SendMessageA(multiLine(), EM_GETLIMITTEXT, 0, 0));
 }
 
-TEST_F(EditControl, CharacterPastLimitIsRefusedWithMaxText) {
+TEST_F(EditControl, CharacterPastLimitIsRefusedWithMaxTextBeforeChangeReport) {
   HWND edit = multiLine();
   SendMessageA(edit, EM_LIMITTEXT, 3, 0);
   for (char character : std::string("abc")) sendChar(edit, character);
   recorder().take();
   sendChar(edit, 'd');
-  EXPECT_EQ(std::vector<Row>{command(EN_MAXTEXT, edit)}, recorder().take());
+  std::vector<Row> expected = {command(EN_MAXTEXT, edit), command(EN_UPDATE, edit),
+                               command(EN_CHANGE, edit)};
+  EXPECT_EQ(expected, recorder().take());
   EXPECT_EQ("abc", textOf(edit));
 }
 
@@ -151,8 +153,21 @@ TEST_F(EditControl, DefaultLimitRefusesThe30001stCharacter) {
   EXPECT_EQ(30000, GetWindowTextLengthA(edit));
   recorder().take();
   sendChar(edit, 'c');
-  EXPECT_EQ(std::vector<Row>{command(EN_MAXTEXT, edit)}, recorder().take());
+  EXPECT_EQ(command(EN_MAXTEXT, edit), recorder().take().at(0));
   EXPECT_EQ(30000, GetWindowTextLengthA(edit));
+}
+
+TEST_F(EditControl, TextPastLimitIsCutToWhatFits) {
+  HWND edit = singleLine();
+  SendMessageA(edit, EM_LIMITTEXT, 5, 0);
+  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("abc"));
+  std::string textAtMaxText;
+  recorder().onMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_MAXTEXT) textAtMaxText = textOf(edit);
+  };
+  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("defg"));
+  EXPECT_EQ("abc", textAtMaxText);
+  EXPECT_EQ("abcde", textOf(edit));
 }
 
 TEST_F(EditControl, SetTextIgnoresLimit) {

@@ -6,8 +6,8 @@
 // - Every change of the text by a character, EM_REPLACESEL or the user reports EN_UPDATE and
 //   then EN_CHANGE to the parent (WM_COMMAND) before the call returns, whether or not the
 //   control is enabled: disabled only means the user cannot type into it.
-// - The text limit (30000 until EM_LIMITTEXT) refuses what does not fit and reports EN_MAXTEXT;
-//   WM_SETTEXT ignores it.
+// - The text limit (30000 until EM_LIMITTEXT) cuts off what does not fit and reports EN_MAXTEXT
+//   first; EN_UPDATE and EN_CHANGE follow even when nothing fitted. WM_SETTEXT ignores the limit.
 // - WM_SETTEXT puts the caret at the start and reports EN_UPDATE and EN_CHANGE in a single-line
 //   control, even for the same text; a multi-line control reports nothing.
 #include <algorithm>
@@ -49,16 +49,11 @@ void notifyChange(HWND handle) {
   notifyParent(handle, EN_CHANGE);
 }
 
-// Cuts `insert` to what fits in the limit once the selection is gone, never splitting a line
-// break. Returns true when something had to be cut.
-bool cutToLimit(const Window& window, std::string& insert) {
+// The number of characters that fit in the limit once the selection is gone.
+std::size_t roomLeft(const Window& window) {
   const Selection& selection = window.edit.selection;
   const std::size_t kept = window.text.size() - (selection.end - selection.start);
-  const std::size_t room = window.edit.limit > kept ? window.edit.limit - kept : 0;
-  if (insert.size() <= room) return false;
-  insert.resize(room);
-  if (!insert.empty() && insert.back() == kCarriageReturn) insert.pop_back();
-  return true;
+  return window.edit.limit > kept ? window.edit.limit - kept : 0;
 }
 
 // Puts the selection within the text and in order.
@@ -69,25 +64,30 @@ void clampSelection(Window& window) {
   if (selection.start > selection.end) std::swap(selection.start, selection.end);
 }
 
-// Replaces the selection with `insert`, the caret ending after it. With `honourLimit`, what
-// does not fit is cut off and EN_MAXTEXT reported. A change of the text is reported with
-// EN_UPDATE and EN_CHANGE. Returns true when the text changed.
-bool replaceSelection(HWND handle, std::string insert, bool honourLimit) {
+// Replaces the selection with `insert`, the caret ending after it: nothing at all when there
+// is neither a selection nor anything to insert. With `honourLimit`, what does not fit is cut
+// off, EN_MAXTEXT reported first. Then EN_UPDATE and EN_CHANGE are reported, as Win32 does even
+// when the limit left the text as it was.
+void replaceSelection(HWND handle, std::string insert, bool honourLimit) {
   Window* window = findWindow(handle);
-  if (window == nullptr) return false;
+  if (window == nullptr) return;
   clampSelection(*window);
-  const bool cut = honourLimit && cutToLimit(*window, insert);
+  if (insert.empty() && window->edit.selection.start == window->edit.selection.end) return;
+  if (honourLimit && insert.size() > roomLeft(*window)) {
+    notifyParent(handle, EN_MAXTEXT);
+    window = findWindow(handle);
+    if (window == nullptr) return;
+    clampSelection(*window);
+    insert.resize(std::min(insert.size(), roomLeft(*window)));
+  }
   const Selection selection = window->edit.selection;
-  const bool changes = !insert.empty() || selection.start != selection.end;
-  if (changes) {
+  if (!insert.empty() || selection.start != selection.end) {
     window->text.replace(selection.start, selection.end - selection.start, insert);
     const std::size_t caret = selection.start + insert.size();
     window->edit.selection = Selection{caret, caret};
     textStored(handle);
   }
-  if (cut) notifyParent(handle, EN_MAXTEXT);
-  if (changes) notifyChange(handle);
-  return changes;
+  notifyChange(handle);
 }
 
 // Backspace: deletes the selection, or the character before the caret (a whole line break).
