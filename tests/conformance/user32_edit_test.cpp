@@ -177,4 +177,50 @@ TEST_F(EditControl, SetTextIgnoresLimit) {
   EXPECT_EQ("longer than three", textOf(edit));
 }
 
+TEST_F(EditControl, CreationTextIsKeptWithoutReportAndCaretAtStart) {
+  HWND edit = createControl("EDIT", ES_LEFT, "preset", nullptr, kEditId);
+  EXPECT_EQ(std::vector<Row>{}, recorder().take());
+  EXPECT_EQ("preset", textOf(edit));
+  EXPECT_EQ(MAKELONG(0, 0), SendMessageA(edit, EM_GETSEL, 0, 0));
+}
+
+TEST_F(EditControl, CaretFollowsTypedCharacters) {
+  HWND edit = multiLine();
+  for (char character : std::string("ab\r")) sendChar(edit, character);
+  EXPECT_EQ(MAKELONG(4, 4), SendMessageA(edit, EM_GETSEL, 0, 0));
+}
+
+TEST_F(EditControl, BackspaceAtStartReportsNothing) {
+  HWND edit = singleLine();
+  recorder().take();
+  sendChar(edit, '\b');
+  EXPECT_EQ(std::vector<Row>{}, recorder().take());
+}
+
+TEST_F(EditControl, EmptyReplacementWithoutSelectionReportsNothing) {
+  HWND edit = singleLine();
+  recorder().take();
+  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+  EXPECT_EQ(std::vector<Row>{}, recorder().take());
+}
+
+TEST_F(EditControl, FocusIsReportedToParent) {
+  HWND edit = singleLine();
+  recorder().take();
+  SetFocus(edit);
+  EXPECT_EQ(edit, GetFocus());
+  SetFocus(parent);
+  EXPECT_EQ((std::vector<Row>{command(EN_SETFOCUS, edit), command(EN_KILLFOCUS, edit)}),
+            recorder().take());
+}
+
+TEST_F(EditControl, DisablingFocusedEditTakesFocusAway) {
+  HWND edit = singleLine();
+  SetFocus(edit);
+  recorder().take();
+  EnableWindow(edit, FALSE);
+  EXPECT_NE(edit, GetFocus());
+  EXPECT_EQ(std::vector<Row>{command(EN_KILLFOCUS, edit)}, recorder().take());
+}
+
 }  // namespace

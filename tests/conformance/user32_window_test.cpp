@@ -169,4 +169,28 @@ TEST_F(Window, SendToInvalidWindowFails) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE), GetLastError());
 }
 
+TEST_F(Window, CloseCommandOfWindowMenuSendsClose) {
+  recorder().take();
+  SendMessageA(parent, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ((std::vector<Row>{received(WM_CLOSE, parent), received(WM_DESTROY, parent),
+                              received(WM_NCDESTROY, parent)}),
+            recorder().take());
+}
+
+TEST_F(Window, OwnedWindowIsDestroyedWithItsOwner) {
+  HWND owned = CreateWindowExA(0, user32_test::kRecordingClass, "owned", WS_POPUP, 0, 0, 10, 10,
+                               parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(nullptr, owned);
+  EXPECT_EQ(parent, GetParent(owned));
+  DestroyWindow(parent);
+  EXPECT_FALSE(IsWindow(owned));
+}
+
+TEST_F(Window, TextLengthIsThatOfTitle) {
+  SetWindowTextA(parent, "Copying 12%");
+  EXPECT_EQ(11, GetWindowTextLengthA(parent));
+  SetWindowTextA(parent, nullptr);
+  EXPECT_EQ(0, GetWindowTextLengthA(parent));
+}
+
 }  // namespace
