@@ -77,4 +77,13 @@ TEST_F(ButtonControl, ButtonsAreToldApartByHandleOnly) {
             recorder().take());
 }
 
+TEST_F(ButtonControl, ProgramClickWorksOnDisabledButton) {
+  HWND box = createControl("BUTTON", kAutoCheckBox, "Force file access");
+  EnableWindow(box, FALSE);
+  recorder().take();
+  SendMessageA(box, BM_CLICK, 0, 0);
+  EXPECT_EQ(std::vector<Row>{command(BN_CLICKED, box)}, recorder().take());
+  EXPECT_EQ(BST_CHECKED, SendMessageA(box, BM_GETCHECK, 0, 0));
+}
+
 }  // namespace

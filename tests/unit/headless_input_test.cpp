@@ -80,14 +80,6 @@ TEST_F(UserInput, ClickTogglesAutoCheckBoxBeforeReportingIt) {
   EXPECT_EQ((std::vector<bool>{true, false}), checkedWhenReported);
 }
 
-TEST_F(UserInput, ProgramClickOnDisabledButtonReportsNothing) {
-  HWND button = createControl("BUTTON", BS_CENTER, "Copy");
-  EnableWindow(button, FALSE);
-  recorder().take();
-  SendMessageA(button, BM_CLICK, 0, 0);
-  EXPECT_EQ(std::vector<Row>{}, recorder().take());
-}
-
 TEST_F(UserInput, TypedCharactersAreAppendedWithOneChangeEach) {
   HWND edit = createControl("EDIT", ES_LEFT);
   SetWindowTextA(edit, "C:");
