@@ -2,10 +2,12 @@
 // null driver does. A recording driver stands in for a real one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/posix/driver/driver.h"
+#include "platform/posix/model/user_input.h"
 #include "platform/posix/model/window_state.h"
 #include "platform/posix/model/window_system.h"
 #include "platform/winapi.h"
@@ -139,6 +141,17 @@ TEST_F(DriverHooks, EachPixelIsReportedAndReleaseFlushes) {
   EXPECT_EQ(5, lastPixels.bottom);
   ReleaseDC(window, dc);
   EXPECT_EQ((std::vector<Call>{{"pixels", window}, {"flush", window}}), calls);
+}
+
+TEST_F(DriverHooks, UserTextTheControlDoesNotKeepIsReportedBack) {
+  ShowWindow(window, SW_SHOW);
+  HWND edit = CreateWindowExA(0, "EDIT", "same", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, window,
+                              nullptr, nullptr, nullptr);
+  calls.clear();
+  ASSERT_TRUE(model::userReplaceText(edit, "same\nsecond line"));
+  model::dispatchAvailableMessages();
+  EXPECT_EQ("same", model::textOf(edit));
+  EXPECT_EQ(1, std::count(calls.begin(), calls.end(), Call{"text", edit}));
 }
 
 TEST(NullDriver, MessageBoxCannotBeShown) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/driver/headless/headless.h"
@@ -186,6 +187,47 @@ TEST_F(UserInput, ControlsOfMinimisedWindowTakeNoClick) {
   HWND button = createControl("BUTTON", BS_CENTER, "Copy");
   headless::minimize(parent);
   EXPECT_FALSE(headless::click(button));
+}
+
+// Ten pixels per character: twelve characters fill a control 120 pixels wide.
+int tenPixelsEach(HWND, std::string_view text) { return static_cast<int>(text.size()) * 10; }
+
+TEST_F(UserInput, TypingPastRightEdgeOfNonScrollingEditIsTakenBack) {
+  headless::measureText(tenPixelsEach);
+  HWND edit = createControl("EDIT", ES_LEFT);
+  ASSERT_EQ(120, headless::clientSize(edit).cx);
+  headless::typeText(edit, "/media/cdrom/");
+  headless::dispatchPending();
+  EXPECT_EQ("/media/cdrom", headless::text(edit));
+  std::vector<Row> rows = recorder().take();
+  ASSERT_LE(3u, rows.size());
+  std::vector<Row> last(rows.end() - 3, rows.end());
+  EXPECT_EQ((std::vector<Row>{command(EN_MAXTEXT, edit), command(EN_UPDATE, edit),
+                              command(EN_CHANGE, edit)}),
+            last);
+}
+
+TEST_F(UserInput, PastedTextIsCutAtRightEdgeOfNonScrollingEdit) {
+  headless::measureText(tenPixelsEach);
+  HWND edit = createControl("EDIT", ES_LEFT);
+  headless::replaceText(edit, "/home/user/rescued/files");
+  headless::dispatchPending();
+  EXPECT_EQ("/home/user/r", headless::text(edit));
+}
+
+TEST_F(UserInput, ProgramTextIsNotCutAtRightEdge) {
+  headless::measureText(tenPixelsEach);
+  HWND edit = createControl("EDIT", ES_LEFT);
+  SetWindowTextA(edit, "/home/user/rescued/files");
+  EXPECT_EQ("/home/user/rescued/files", headless::text(edit));
+}
+
+TEST_F(UserInput, ScrollingEditTakesTextOfAnyWidth) {
+  headless::measureText(tenPixelsEach);
+  HWND edit = createControl("EDIT", ES_AUTOHSCROLL);
+  headless::typeText(edit, "/home/user/rescued/files");
+  headless::dispatchPending();
+  EXPECT_EQ("/home/user/rescued/files", headless::text(edit));
 }
 
 // A program's loop, as the main block runs it.

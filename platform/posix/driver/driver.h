@@ -23,6 +23,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/winapi.h"
 
@@ -74,6 +75,14 @@ struct Hooks {
 
   // The font assigned with WM_SETFONT changed (model::fontOf).
   void (*fontChanged)(HWND window) = [](HWND) {};
+
+  // The width in pixels of `text` drawn in the window's font, or -1 when the driver does not
+  // measure text. A single-line edit control without ES_AUTOHSCROLL cannot scroll, so, as in
+  // Win32, it takes back typed or pasted characters that would run past its client width
+  // (EN_MAXTEXT); text set by the program (WM_SETTEXT) is never cut. With -1 nothing is taken
+  // back. A driver whose own text widget showed the user's text must re-read the model's text
+  // when textChanged follows a user replacement.
+  int (*textWidth)(HWND window, std::string_view text) = [](HWND, std::string_view) { return -1; };
 
   // Pixels of a top-level window's client surface changed inside `rect` (client coordinates,
   // right and bottom exclusive). Painting pixel by pixel reports each pixel: accumulate damage

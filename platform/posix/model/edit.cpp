@@ -8,6 +8,8 @@
 //   control is enabled: disabled only means the user cannot type into it.
 // - The text limit (30000 until EM_LIMITTEXT) cuts off what does not fit and reports EN_MAXTEXT
 //   first; EN_UPDATE and EN_CHANGE follow even when nothing fitted. WM_SETTEXT ignores the limit.
+// - A single-line control without ES_AUTOHSCROLL cannot scroll: characters typed or pasted past
+//   its right edge are taken back and EN_MAXTEXT reported (the display driver measures text).
 // - WM_SETTEXT puts the caret at the start and reports EN_UPDATE and EN_CHANGE in a single-line
 //   control, even for the same text; a multi-line control reports nothing.
 #include <algorithm>
@@ -64,6 +66,23 @@ void clampSelection(Window& window) {
   if (selection.start > selection.end) std::swap(selection.start, selection.end);
 }
 
+// True for a single-line control that does not scroll its text (no ES_AUTOHSCROLL).
+bool cannotScroll(const Window& window) {
+  return (window.style & (ES_MULTILINE | ES_AUTOHSCROLL)) == 0;
+}
+
+// Takes back, from the end, the characters just inserted at `at` that make the text wider than
+// the control, as measured by the display driver. Returns how many inserted characters stay.
+std::size_t fitWidth(Window& window, std::size_t at, std::size_t inserted) {
+  const int width = clientSizeOf(window.handle).cx;
+  std::size_t kept = inserted;
+  while (kept > 0 && driver::current().textWidth(window.handle, window.text) > width) {
+    window.text.erase(at + kept - 1, 1);
+    --kept;
+  }
+  return kept;
+}
+
 // Replaces the selection with `insert`, the caret ending after it: nothing at all when there
 // is neither a selection nor anything to insert. With `honourLimit`, what does not fit is cut
 // off, EN_MAXTEXT reported first. Then EN_UPDATE and EN_CHANGE are reported, as Win32 does even
@@ -81,12 +100,19 @@ void replaceSelection(HWND handle, std::string insert, bool honourLimit) {
     insert.resize(std::min(insert.size(), roomLeft(*window)));
   }
   const Selection selection = window->edit.selection;
+  bool takenBack = false;
   if (!insert.empty() || selection.start != selection.end) {
     window->text.replace(selection.start, selection.end - selection.start, insert);
-    const std::size_t caret = selection.start + insert.size();
+    std::size_t kept = insert.size();
+    if (honourLimit && cannotScroll(*window)) {
+      kept = fitWidth(*window, selection.start, insert.size());
+      takenBack = kept < insert.size();
+    }
+    const std::size_t caret = selection.start + kept;
     window->edit.selection = Selection{caret, caret};
     textStored(handle);
   }
+  if (takenBack) notifyParent(handle, EN_MAXTEXT);
   notifyChange(handle);
 }
 
@@ -224,15 +250,20 @@ std::string userTextForControl(const Window& window, std::string_view text) {
 }
 
 // The user's replacement of the whole text (user_input.h): selects everything and replaces it
-// within the limit when it differs. Returns 0.
+// within the limit when it differs. When the control keeps other text than the user gave (cut
+// at the limit or the width, or line breaks changed), the driver is told again. Returns 0.
 LRESULT editUserReplaceText(HWND handle) {
   Window* window = findWindow(handle);
   if (window == nullptr || window->edit.userTexts.empty()) return 0;
-  std::string text = userTextForControl(*window, window->edit.userTexts.front());
+  const std::string given = std::move(window->edit.userTexts.front());
   window->edit.userTexts.pop_front();
-  if (text == window->text) return 0;
-  window->edit.selection = Selection{0, window->text.size()};
-  replaceSelection(handle, std::move(text), true);
+  std::string text = userTextForControl(*window, given);
+  if (text != window->text) {
+    window->edit.selection = Selection{0, window->text.size()};
+    replaceSelection(handle, std::move(text), true);
+  }
+  // The driver's own widget shows what the user gave: it must follow what the control kept.
+  if (textOf(handle) != given && isValid(handle)) driver::current().textChanged(handle);
   return 0;
 }
 

@@ -25,7 +25,10 @@ bool userTypeChars(HWND edit, std::string_view chars);
 
 // The user changed the whole text of `edit` at once (typing, deleting or pasting in a driver's
 // own text widget). When fetched, the text replaces the control's text as a user edit: cut at
-// the control's limit (EN_MAXTEXT), then EN_UPDATE and EN_CHANGE when it differs. The caret ends
+// the control's limit or, for a control that cannot scroll, its width (EN_MAXTEXT), then
+// EN_UPDATE and EN_CHANGE when it differs. A lone line feed becomes "\r\n" in a multi-line
+// control; a single-line control keeps the first line. When the control keeps other text than
+// given, driver hook textChanged follows so the driver's widget can show it. The caret ends
 // after the text. Returns false as userTypeChars does.
 bool userReplaceText(HWND edit, std::string_view text);
 

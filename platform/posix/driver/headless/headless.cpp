@@ -25,6 +25,7 @@ struct TestUser {
   driver::FolderChoice folder;
   int openFileDialogs = 0;
   int folderBrowsers = 0;
+  std::function<int(HWND, std::string_view)> measure;
 };
 
 TestUser user;
@@ -82,6 +83,10 @@ driver::FolderChoice headlessChooseFolder(const BROWSEINFOA&) {
   return user.folder;
 }
 
+int headlessTextWidth(HWND window, std::string_view text) {
+  return user.measure ? user.measure(window, text) : -1;
+}
+
 }  // namespace
 
 void install() {
@@ -90,6 +95,7 @@ void install() {
   hooks.messageBox = &headlessMessageBox;
   hooks.chooseOpenFile = &headlessChooseOpenFile;
   hooks.chooseFolder = &headlessChooseFolder;
+  hooks.textWidth = &headlessTextWidth;
   driver::install(hooks);
   reset();
 }
@@ -140,6 +146,10 @@ void chooseFolder(std::optional<std::string> path) {
 void chooseNonFileSystemItem(std::string displayName) {
   user.folder =
       driver::FolderChoice{driver::FolderChoice::Kind::nonFileSystemItem, std::move(displayName)};
+}
+
+void measureText(std::function<int(HWND, std::string_view)> width) {
+  user.measure = std::move(width);
 }
 
 int openFileDialogCount() { return user.openFileDialogs; }

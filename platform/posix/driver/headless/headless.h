@@ -101,6 +101,13 @@ void chooseNonFileSystemItem(std::string displayName);
 int openFileDialogCount();
 int folderBrowserCount();
 
+// ----- how text is measured -----
+
+// Measures text for the edit controls that cannot scroll (single-line without ES_AUTOHSCROLL):
+// `width` returns the pixels `text` takes in `window`. Without a measure (the default) such a
+// control takes text of any width.
+void measureText(std::function<int(HWND window, std::string_view text)> width);
+
 // ----- what the user sees -----
 
 std::string text(HWND window);  // a control's text or a window's title
