@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the copy-rate benchmark in build/bench (Release) and runs it: copyOneFile on a healthy
-# file of 16 MiB (or the size in MiB given as $1), printing bytes per second.
-# Usage: bench/copy_rate.sh [MiB]
+# file of 16 MiB (or the size in MiB given as $1), printing bytes per second; with "byte-by-byte"
+# as $2, the old way, every byte through the byte steps.
+# Usage: bench/copy_rate.sh [MiB [byte-by-byte]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${SORVEL_BENCH_BUILD:-build/bench}"
