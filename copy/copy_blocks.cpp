@@ -58,11 +58,12 @@ std::int64_t writeBlock(std::int64_t first, std::int64_t end, const std::uint8_t
   std::int64_t at = first;
   while (at < end) {
     DWORD count = 0;
-    BOOL wrote = WriteFile(fileCopy.destination, data + (at - first), static_cast<DWORD>(end - at),
-                           &count, nullptr);
+    // The count decides, with or without an error reported: a byte the call did not write had
+    // its first attempt in it.
+    WriteFile(fileCopy.destination, data + (at - first), static_cast<DWORD>(end - at), &count,
+              nullptr);
     at += std::min<std::int64_t>(count, end - at);
     if (at == end) break;
-    static_cast<void>(wrote);  // a short count without an error is a failed attempt too
     fileCopy.dataByte = data[at - first];
     if (!retryDestinationByte()) return at;
     ++at;
