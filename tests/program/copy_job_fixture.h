@@ -22,6 +22,7 @@
 #include "platform/posix/kernel32/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "tests/program/check_boxes.h"
 
 namespace copy_job_test {
 
@@ -54,21 +55,6 @@ inline void setModified(const fs::path& path, int year, int month, int day, int 
   local.tm_isdst = -1;
   timeval times[2] = {{std::mktime(&local), 0}, {std::mktime(&local), 0}};
   ASSERT_EQ(0, utimes(path.c_str(), times));
-}
-
-// The eleven check boxes with the options they mirror, in the order readCheckBoxes reads them.
-inline std::array<std::pair<HWND*, bool Settings::*>, 11> checkBoxes() {
-  return {{{&enableLogBox, &Settings::enableLog},
-           {&rewriteLogBox, &Settings::rewriteLog},
-           {&printProgressBox, &Settings::printProgress},
-           {&printDetailBox, &Settings::printDetail},
-           {&verifyDataBox, &Settings::verifyData},
-           {&recognizeBox, &Settings::recognize},
-           {&enableConsoleBox, &Settings::enableConsole},
-           {&enableFasterCopyBox, &Settings::enableFasterCopy},
-           {&saveSettingsBox, &Settings::saveSettings},
-           {&haltOnFirstErrorBox, &Settings::haltOnFirstError},
-           {&forceAccessBox, &Settings::forceAccess}}};
 }
 
 // The windows a run disables, in their order, the main window last.

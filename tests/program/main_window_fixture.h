@@ -19,25 +19,11 @@
 #include "platform/posix/driver/headless/headless.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "tests/program/check_boxes.h"
 
 namespace main_window_test {
 
 namespace fs = std::filesystem;
-
-// The eleven check boxes with the options they mirror.
-inline std::array<std::pair<HWND*, bool Settings::*>, 11> checkBoxes() {
-  return {{{&enableLogBox, &Settings::enableLog},
-           {&rewriteLogBox, &Settings::rewriteLog},
-           {&printProgressBox, &Settings::printProgress},
-           {&printDetailBox, &Settings::printDetail},
-           {&verifyDataBox, &Settings::verifyData},
-           {&recognizeBox, &Settings::recognize},
-           {&enableConsoleBox, &Settings::enableConsole},
-           {&enableFasterCopyBox, &Settings::enableFasterCopy},
-           {&saveSettingsBox, &Settings::saveSettings},
-           {&haltOnFirstErrorBox, &Settings::haltOnFirstError},
-           {&forceAccessBox, &Settings::forceAccess}}};
-}
 
 // Returns the whole content of a file ("" when it cannot be read).
 inline std::string readWhole(const fs::path& path) {

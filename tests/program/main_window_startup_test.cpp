@@ -7,7 +7,7 @@
 
 namespace {
 
-using main_window_test::checkBoxes;
+using ::checkBoxes;
 using main_window_test::MainWindowTest;
 using main_window_test::writeSettings;
 

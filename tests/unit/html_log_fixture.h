@@ -57,25 +57,7 @@ inline SYSTEMTIME localTime(int year, int month, int day, int hour, int minute, 
 
 // Gives `settings` the options the expected texts were made with: the program's defaults.
 inline void useDefaultOptions() {
-  settings = Settings{};
-  settings.enableLog = settings.rewriteLog = settings.printProgress = true;
-  settings.enableConsole = settings.saveSettings = settings.logStats = true;
-  settings.showProgressBar = settings.watchProductVersion = true;
-  settings.depthRead = 16;
-  settings.depthWrite = 4;
-  settings.depthAccess = 32;
-  settings.depthClose = 8;
-  settings.depthVerify = 1;
-  settings.fontSizeHtmlLog = 1;
-  settings.progressBarLatency = 1;
-  settings.backgroundColorHtmlLog = text("0000FF");
-  settings.fontColorHtmlLog = text("FFFFFF");
-  settings.linkColorHtmlLog = text("FFAA00");
-  settings.errorColorHtmlLog = text("FF0000");
-  settings.warningColorHtmlLog = text("FFFF00");
-  settings.noticeColorHtmlLog = text("00FFFF");
-  settings.htmlFont = text("Arial");
-  settings.logFileName = text(kDefaultLogFileName);
+  setDefaultSettings();
 }
 
 class HtmlLogTest : public ::testing::Test {
