@@ -132,15 +132,28 @@ TEST_F(DriverHooks, StateChangesOfControlsAreReported) {
   DeleteObject(font);
 }
 
-TEST_F(DriverHooks, EachPixelIsReportedAndReleaseFlushes) {
+TEST_F(DriverHooks, PaintedPixelsAreReportedAsOneAreaBeforeTheReleaseFlushes) {
   HDC dc = GetDC(window);
   SetPixel(dc, 3, 4, RGB(1, 2, 3));
-  EXPECT_EQ(3, lastPixels.left);
-  EXPECT_EQ(4, lastPixels.top);
-  EXPECT_EQ(4, lastPixels.right);
-  EXPECT_EQ(5, lastPixels.bottom);
+  SetPixel(dc, 7, 2, RGB(1, 2, 3));
+  SetPixel(dc, 5, 9, RGB(1, 2, 3));
   ReleaseDC(window, dc);
   EXPECT_EQ((std::vector<Call>{{"pixels", window}, {"flush", window}}), calls);
+  EXPECT_EQ(3, lastPixels.left);
+  EXPECT_EQ(2, lastPixels.top);
+  EXPECT_EQ(8, lastPixels.right);
+  EXPECT_EQ(10, lastPixels.bottom);
+}
+
+TEST_F(DriverHooks, PixelsOfAHeldContextAreReportedBeforeAnyFlush) {
+  HDC dc = GetDC(window);
+  SetPixel(dc, 1, 1, RGB(1, 2, 3));
+  UpdateWindow(window);
+  EXPECT_EQ((std::vector<Call>{{"pixels", window}, {"flush", window}}), calls);
+  calls.clear();
+  SetPixel(dc, 500, 500, RGB(1, 2, 3));  // outside the window: nothing painted
+  ReleaseDC(window, dc);
+  EXPECT_EQ((std::vector<Call>{{"flush", window}}), calls);
 }
 
 TEST_F(DriverHooks, UserTextTheControlDoesNotKeepIsReportedBack) {

@@ -26,6 +26,7 @@ constexpr mode_t kNewReadOnlyFileMode = 0444;
 struct Opened {
   int descriptor;
   bool created;
+  int flags;  // the open(2) flags, O_CREAT and O_EXCL aside
 };
 
 bool truncatesExisting(DWORD disposition) {
@@ -43,19 +44,20 @@ int openFlags(DWORD access, bool mayTruncate) {
 }
 
 // Opens `name` as `disposition` asks; `created` tells whether the file is new. On failure the
-// descriptor is -1 and errno tells why.
+// descriptor is -1 and errno tells why. OPEN_ALWAYS and CREATE_ALWAYS try the existing file
+// first, as that is the common case of a file opened again and again (a log).
 Opened openForDisposition(const char* name, int flags, mode_t mode, DWORD disposition) {
-  if (disposition == CREATE_NEW) return {open(name, flags | O_CREAT | O_EXCL, mode), true};
+  if (disposition == CREATE_NEW) return {open(name, flags | O_CREAT | O_EXCL, mode), true, flags};
   if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
-    return {open(name, flags), false};
+    return {open(name, flags), false, flags};
   }
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    int descriptor = open(name, flags | O_CREAT | O_EXCL, mode);
-    if (descriptor >= 0 || errno != EEXIST) return {descriptor, true};
-    descriptor = open(name, flags);
-    if (descriptor >= 0 || errno != ENOENT) return {descriptor, false};
+    int descriptor = open(name, flags);
+    if (descriptor >= 0 || errno != ENOENT) return {descriptor, false, flags};
+    descriptor = open(name, flags | O_CREAT | O_EXCL, mode);
+    if (descriptor >= 0 || errno != EEXIST) return {descriptor, true, flags};
   }
-  return {-1, false};
+  return {-1, false, flags};
 }
 
 // Closes `descriptor` and fails with `error`; returns INVALID_HANDLE_VALUE.
@@ -125,7 +127,7 @@ HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
   // Opening did not block; reading and writing a file or a disk may (a FIFO, socket or
   // terminal stays non-blocking, so that no read of it ever hangs).
   if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) {
-    fcntl(opened.descriptor, F_SETFL, fcntl(opened.descriptor, F_GETFL) & ~O_NONBLOCK);
+    fcntl(opened.descriptor, F_SETFL, opened.flags & ~O_NONBLOCK);
   }
   if (request.flags & FILE_FLAG_SEQUENTIAL_SCAN) {
     posix_fadvise(opened.descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);

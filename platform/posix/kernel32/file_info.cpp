@@ -18,10 +18,13 @@ bool modeIsReadOnly(const struct stat& status) {
 }
 
 int statEntry(const std::string& path, struct stat& status) {
-  if (stat(path.c_str(), &status) == 0) return 0;
-  int error = errno;
-  if (lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) return 0;
-  return error;
+  // lstat first: what is no link needs no second call, and a path that lstat cannot find, stat
+  // cannot find either.
+  if (lstat(path.c_str(), &status) != 0) return errno;
+  if (!S_ISLNK(status.st_mode)) return 0;
+  struct stat target {};
+  if (stat(path.c_str(), &target) == 0) status = target;
+  return 0;
 }
 
 DWORD attributesOf(const struct stat& status, const std::string& name, const std::string& path) {

@@ -12,12 +12,38 @@ namespace {
 
 // A device context: the window it was got for, and where that window's client area lies on
 // its top-level window's surface (a child paints on its parent's surface, clipped to itself).
+// `painted` is the surface area painted since the driver was last told (empty when none).
 struct DeviceContext {
   HWND window = nullptr;
   HWND surfaceOwner = nullptr;
   POINT origin{};
   RECT clip{};
+  RECT painted{};
 };
+
+bool isEmpty(const RECT& rect) { return rect.left >= rect.right || rect.top >= rect.bottom; }
+
+// Widens `area` to take in the pixel at x, y.
+void takeIn(RECT& area, LONG x, LONG y) {
+  if (isEmpty(area)) {
+    area = RECT{x, y, x + 1, y + 1};
+    return;
+  }
+  area.left = std::min(area.left, x);
+  area.top = std::min(area.top, y);
+  area.right = std::max(area.right, x + 1);
+  area.bottom = std::max(area.bottom, y + 1);
+}
+
+// Tells the driver what the context painted since it was last told.
+void reportPainted(DeviceContext& context) {
+  if (isEmpty(context.painted)) return;
+  const RECT painted = context.painted;
+  context.painted = RECT{};
+  if (findWindow(context.surfaceOwner) != nullptr) {
+    driver::current().pixelsChanged(context.surfaceOwner, painted);
+  }
+}
 
 std::map<std::uintptr_t, LOGFONTA> fonts;
 std::map<std::uintptr_t, DeviceContext> deviceContexts;
@@ -60,9 +86,24 @@ COLORREF* pixelAt(const DeviceContext& context, int x, int y) {
                                 static_cast<std::size_t>(surfaceX)];
 }
 
+// The context findContext found last: SetPixel looks up the same context once per pixel.
+// Cleared when a context is released.
+std::uintptr_t lastContextValue = 0;
+DeviceContext* lastContext = nullptr;
+
 DeviceContext* findContext(HDC dc) {
-  auto found = deviceContexts.find(valueOf(dc));
-  return found == deviceContexts.end() ? nullptr : &found->second;
+  const std::uintptr_t value = valueOf(dc);
+  if (value == lastContextValue && value != 0) return lastContext;
+  auto found = deviceContexts.find(value);
+  if (found == deviceContexts.end()) return nullptr;
+  lastContextValue = value;
+  lastContext = &found->second;
+  return lastContext;
+}
+
+void forgetLastContext() {
+  lastContextValue = 0;
+  lastContext = nullptr;
 }
 
 // Only the colour bits of a COLORREF; the high byte selects palettes, which a true-colour
@@ -73,8 +114,14 @@ constexpr COLORREF kColourBits = 0x00FFFFFF;
 
 // Deletes every font object and device context.
 void resetGdi() {
+  forgetLastContext();
   fonts.clear();
   deviceContexts.clear();
+}
+
+// Reports the pixels each live device context painted since the driver was last told.
+void reportPaintedPixels() {
+  for (auto& [value, context] : deviceContexts) reportPainted(context);
 }
 
 // Returns the description of a live font object, or null.
@@ -130,23 +177,24 @@ HDC WINAPI GetDC(HWND window) {
 int WINAPI ReleaseDC(HWND window, HDC dc) {
   model::DeviceContext* context = model::findContext(dc);
   if (context == nullptr || context->window != window) return 0;
+  model::reportPainted(*context);
+  model::forgetLastContext();
   model::deviceContexts.erase(model::valueOf(dc));
   if (model::findWindow(window) != nullptr) driver::current().flush(window);
   return 1;
 }
 
-// Paints one pixel (client coordinates of the context's window) and reports it to the driver.
-// Returns the colour painted; CLR_INVALID outside the window or for an unknown context.
+// Paints one pixel (client coordinates of the context's window). The driver learns of it when
+// the context is released or before it may next show the screen (reportPaintedPixels): painting
+// pixel by pixel, one report per pixel would cost more than the painting. Returns the colour
+// painted; CLR_INVALID outside the window or for an unknown context.
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
   model::DeviceContext* context = model::findContext(dc);
   if (context == nullptr) return CLR_INVALID;
   COLORREF* pixel = model::pixelAt(*context, x, y);
   if (pixel == nullptr) return CLR_INVALID;
   *pixel = color & model::kColourBits;
-  const LONG surfaceX = context->origin.x + x;
-  const LONG surfaceY = context->origin.y + y;
-  driver::current().pixelsChanged(context->surfaceOwner,
-                                  RECT{surfaceX, surfaceY, surfaceX + 1, surfaceY + 1});
+  model::takeIn(context->painted, context->origin.x + x, context->origin.y + y);
   return *pixel;
 }
 

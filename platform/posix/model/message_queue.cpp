@@ -162,6 +162,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT msgFilterMin, UINT msgFilte
     return -1;
   }
   while (!model::fetchMessage(msg, window, msgFilterMin, msgFilterMax, true, true)) {
+    model::reportPaintedPixels();
     if (!driver::current().waitForInput()) {
       model::fatal("GetMessageA waits for a message, but the display driver has no more input");
     }

@@ -167,6 +167,7 @@ BOOL WINAPI UpdateWindow(HWND handle) {
       if (model::Window* painted = model::findWindow(member)) model::validate(*painted);
     }
   }
+  model::reportPaintedPixels();
   if (model::findWindow(handle) != nullptr) driver::current().flush(handle);
   return TRUE;
 }

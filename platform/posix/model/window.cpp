@@ -14,6 +14,11 @@ namespace {
 // Windows by handle value; std::map keeps them ordered by creation, as handle values only grow.
 std::map<std::uintptr_t, std::unique_ptr<Window>> windows;
 
+// The window findWindow found last. Painting looks up the same window once per pixel, thousands
+// of times in a row; this spares the table search. Cleared when a window leaves the table.
+std::uintptr_t lastFoundValue = 0;
+Window* lastFound = nullptr;
+
 // Handle values start high and step by 4, as Win32 handles look; 0 is never a handle.
 constexpr std::uintptr_t kFirstHandleValue = 0x10020;
 constexpr std::uintptr_t kHandleStep = 4;
@@ -68,6 +73,8 @@ void discardWindow(HWND handle) {
   if (window == nullptr) return;
   if (Window* parent = findWindow(window->parent)) std::erase(parent->children, handle);
   purgeMessagesFor(handle);
+  lastFoundValue = 0;
+  lastFound = nullptr;
   windows.erase(valueOf(handle));
 }
 
@@ -79,6 +86,7 @@ void forgetTree(HWND handle) {
   std::vector<HWND> children = window->children;
   for (HWND child : children) forgetTree(child);
   SendMessageA(handle, WM_NCDESTROY, 0, 0);
+  reportPaintedPixels();
   driver::current().windowDestroyed(handle);
   discardWindow(handle);
 }
@@ -103,8 +111,13 @@ std::uintptr_t newHandleValue() {
 
 // Returns the live window with this handle, or null.
 Window* findWindow(HWND handle) {
-  auto found = windows.find(valueOf(handle));
-  return found == windows.end() ? nullptr : found->second.get();
+  const std::uintptr_t value = valueOf(handle);
+  if (value == lastFoundValue && value != 0) return lastFound;
+  auto found = windows.find(value);
+  if (found == windows.end()) return nullptr;
+  lastFoundValue = value;
+  lastFound = found->second.get();
+  return lastFound;
 }
 
 // Returns the live window with this handle; null and ERROR_INVALID_WINDOW_HANDLE otherwise.

@@ -194,6 +194,12 @@ void resetGdi();
 // The description of a live font object, or null.
 const LOGFONTA* findFont(HFONT font);
 
+// Reports to the driver the pixels painted through the live device contexts since they were
+// last reported. SetPixel only collects what it paints; the model calls this before every
+// driver hook that may show the screen (flush, waiting, modal dialogs) and before a window is
+// destroyed, so that the driver always learns of the pixels before it could draw them.
+void reportPaintedPixels();
+
 // ----- modal dialogs (message box and pickers) -----
 
 // Runs a modal dialog of the display driver: the owner's top-level window is disabled while it
@@ -205,6 +211,7 @@ auto runModal(HWND owner, Show show) {
   HWND top = topLevelOf(owner);
   const bool wasEnabled = top != nullptr && IsWindowEnabled(top);
   if (wasEnabled) EnableWindow(top, FALSE);
+  reportPaintedPixels();
   auto result = show();
   if (wasEnabled && IsWindow(top)) EnableWindow(top, TRUE);
   return result;
