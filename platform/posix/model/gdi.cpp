@@ -2,6 +2,7 @@
 // client surface, and pixels.
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <map>
 
 #include "platform/posix/driver/driver.h"
@@ -9,6 +10,10 @@
 
 namespace model {
 namespace {
+
+// An empty area that takeIn widens to exactly the first pixel it takes in.
+constexpr RECT kNothingPainted{std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::max(),
+                               std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::min()};
 
 // A device context: the window it was got for, and where that window's client area lies on
 // its top-level window's surface (a child paints on its parent's surface, clipped to itself).
@@ -18,28 +23,16 @@ struct DeviceContext {
   HWND surfaceOwner = nullptr;
   POINT origin{};
   RECT clip{};
-  RECT painted{};
+  RECT painted = kNothingPainted;
 };
 
 bool isEmpty(const RECT& rect) { return rect.left >= rect.right || rect.top >= rect.bottom; }
-
-// Widens `area` to take in the pixel at x, y.
-void takeIn(RECT& area, LONG x, LONG y) {
-  if (isEmpty(area)) {
-    area = RECT{x, y, x + 1, y + 1};
-    return;
-  }
-  area.left = std::min(area.left, x);
-  area.top = std::min(area.top, y);
-  area.right = std::max(area.right, x + 1);
-  area.bottom = std::max(area.bottom, y + 1);
-}
 
 // Tells the driver what the context painted since it was last told.
 void reportPainted(DeviceContext& context) {
   if (isEmpty(context.painted)) return;
   const RECT painted = context.painted;
-  context.painted = RECT{};
+  context.painted = kNothingPainted;
   if (findWindow(context.surfaceOwner) != nullptr) {
     driver::current().pixelsChanged(context.surfaceOwner, painted);
   }
@@ -86,24 +79,63 @@ COLORREF* pixelAt(const DeviceContext& context, int x, int y) {
                                 static_cast<std::size_t>(surfaceX)];
 }
 
-// The context findContext found last: SetPixel looks up the same context once per pixel.
-// Cleared when a context is released.
-std::uintptr_t lastContextValue = 0;
-DeviceContext* lastContext = nullptr;
-
 DeviceContext* findContext(HDC dc) {
-  const std::uintptr_t value = valueOf(dc);
-  if (value == lastContextValue && value != 0) return lastContext;
-  auto found = deviceContexts.find(value);
-  if (found == deviceContexts.end()) return nullptr;
-  lastContextValue = value;
-  lastContext = &found->second;
-  return lastContext;
+  auto found = deviceContexts.find(valueOf(dc));
+  return found == deviceContexts.end() ? nullptr : &found->second;
 }
 
-void forgetLastContext() {
-  lastContextValue = 0;
-  lastContext = nullptr;
+// What SetPixel needs to paint through the context it painted through last, without looking
+// anything up: painting the bar pixel by pixel calls it thousands of times in a row for one
+// context. The clip rectangle is kept as its top left corner and size, and `painted` is the area
+// painted through the shortcut, all in the context's client coordinates; `painted` goes into the
+// context's own when the shortcut is given up.
+struct PaintingShortcut {
+  std::uintptr_t dc = 0;
+  DeviceContext* context = nullptr;
+  COLORREF* pixels = nullptr;
+  std::ptrdiff_t rowLength = 0;
+  std::ptrdiff_t originIndex = 0;  // where client point 0, 0 would lie in `pixels`
+  LONG left = 0;
+  LONG top = 0;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  RECT painted = kNothingPainted;
+};
+PaintingShortcut shortcut;
+
+// Gives the shortcut up, its painted area handed to its context.
+void leaveShortcut() {
+  if (shortcut.context != nullptr && !isEmpty(shortcut.painted)) {
+    RECT& painted = shortcut.context->painted;
+    const POINT origin = shortcut.context->origin;
+    painted.left = std::min(painted.left, shortcut.painted.left + origin.x);
+    painted.top = std::min(painted.top, shortcut.painted.top + origin.y);
+    painted.right = std::max(painted.right, shortcut.painted.right + origin.x);
+    painted.bottom = std::max(painted.bottom, shortcut.painted.bottom + origin.y);
+  }
+  shortcut = PaintingShortcut{};
+}
+
+// Sets the shortcut up for `dc`. False for an unknown context or one whose surface is gone.
+[[gnu::noinline]] bool takeShortcutFor(HDC dc) {
+  leaveShortcut();
+  DeviceContext* context = findContext(dc);
+  if (context == nullptr) return false;
+  Window* owner = findWindow(context->surfaceOwner);
+  if (owner == nullptr) return false;
+  shortcut.dc = valueOf(dc);
+  shortcut.context = context;
+  shortcut.pixels = owner->surface.pixels.data();
+  shortcut.rowLength = owner->surface.width;
+  shortcut.originIndex =
+      static_cast<std::ptrdiff_t>(context->origin.y) * shortcut.rowLength + context->origin.x;
+  shortcut.left = context->clip.left - context->origin.x;
+  shortcut.top = context->clip.top - context->origin.y;
+  shortcut.width =
+      static_cast<std::uint32_t>(std::max<LONG>(0, context->clip.right - context->clip.left));
+  shortcut.height =
+      static_cast<std::uint32_t>(std::max<LONG>(0, context->clip.bottom - context->clip.top));
+  return true;
 }
 
 // Only the colour bits of a COLORREF; the high byte selects palettes, which a true-colour
@@ -114,13 +146,17 @@ constexpr COLORREF kColourBits = 0x00FFFFFF;
 
 // Deletes every font object and device context.
 void resetGdi() {
-  forgetLastContext();
+  forgetPaintingShortcut();
   fonts.clear();
   deviceContexts.clear();
 }
 
+// Forgets SetPixel's shortcut to the surface it painted last.
+void forgetPaintingShortcut() { leaveShortcut(); }
+
 // Reports the pixels each live device context painted since the driver was last told.
 void reportPaintedPixels() {
+  leaveShortcut();
   for (auto& [value, context] : deviceContexts) reportPainted(context);
 }
 
@@ -177,8 +213,8 @@ HDC WINAPI GetDC(HWND window) {
 int WINAPI ReleaseDC(HWND window, HDC dc) {
   model::DeviceContext* context = model::findContext(dc);
   if (context == nullptr || context->window != window) return 0;
+  model::leaveShortcut();
   model::reportPainted(*context);
-  model::forgetLastContext();
   model::deviceContexts.erase(model::valueOf(dc));
   if (model::findWindow(window) != nullptr) driver::current().flush(window);
   return 1;
@@ -189,13 +225,26 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
 // pixel by pixel, one report per pixel would cost more than the painting. Returns the colour
 // painted; CLR_INVALID outside the window or for an unknown context.
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
-  model::DeviceContext* context = model::findContext(dc);
-  if (context == nullptr) return CLR_INVALID;
-  COLORREF* pixel = model::pixelAt(*context, x, y);
-  if (pixel == nullptr) return CLR_INVALID;
-  *pixel = color & model::kColourBits;
-  model::takeIn(context->painted, context->origin.x + x, context->origin.y + y);
-  return *pixel;
+  model::PaintingShortcut& shortcut = model::shortcut;
+  if (model::valueOf(dc) != shortcut.dc || shortcut.dc == 0) [[unlikely]] {
+    if (!model::takeShortcutFor(dc)) return CLR_INVALID;
+  }
+  // Unsigned differences: a point left of or above the clip wraps round to a large value.
+  const std::uint32_t column =
+      static_cast<std::uint32_t>(x) - static_cast<std::uint32_t>(shortcut.left);
+  const std::uint32_t row =
+      static_cast<std::uint32_t>(y) - static_cast<std::uint32_t>(shortcut.top);
+  if (column >= shortcut.width || row >= shortcut.height) return CLR_INVALID;
+  const COLORREF painted = color & model::kColourBits;
+  shortcut.pixels[shortcut.originIndex + static_cast<std::ptrdiff_t>(y) * shortcut.rowLength + x] =
+      painted;
+  // Row by row, these tests go the same way pixel after pixel; a test is cheaper than a store.
+  RECT& area = shortcut.painted;
+  if (x < area.left) area.left = x;
+  if (y < area.top) area.top = y;
+  if (x >= area.right) area.right = x + 1;
+  if (y >= area.bottom) area.bottom = y + 1;
+  return painted;
 }
 
 // Returns the colour of one pixel (client coordinates of the context's window); CLR_INVALID

@@ -156,11 +156,7 @@ bool eraseBackground(HWND handle) {
 // screen, then lets the driver show the window. FALSE for an invalid window.
 BOOL WINAPI UpdateWindow(HWND handle) {
   if (model::findWindowOrFail(handle) == nullptr) return FALSE;
-  std::vector<HWND> tree;
-  for (HWND candidate : model::allWindows()) {
-    if (model::isSelfOrAncestor(handle, candidate)) tree.push_back(candidate);
-  }
-  for (HWND member : tree) {
+  for (HWND member : model::windowTree(handle)) {
     model::Window* window = model::findWindow(member);
     if (window != nullptr && window->needsPaint && model::isPaintable(member)) {
       SendMessageA(member, WM_PAINT, 0, 0);

@@ -75,6 +75,7 @@ void discardWindow(HWND handle) {
   purgeMessagesFor(handle);
   lastFoundValue = 0;
   lastFound = nullptr;
+  forgetPaintingShortcut();
   windows.erase(valueOf(handle));
 }
 
@@ -134,6 +135,13 @@ std::vector<HWND> allWindows() {
     if (window->parent == nullptr) appendTree(window->handle, order);
   }
   return order;
+}
+
+// Returns the window and its descendants, parents first, in allWindows order.
+std::vector<HWND> windowTree(HWND handle) {
+  std::vector<HWND> tree;
+  appendTree(handle, tree);
+  return tree;
 }
 
 // Returns the top-level window of `handle` (itself when top-level), null when invalid.
@@ -256,8 +264,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
   Window* window = model::findWindowOrFail(handle);
   if (window == nullptr) return FALSE;
   if (window->destroying) return TRUE;
-  std::vector<HWND> tree;
-  model::appendTree(handle, tree);
+  std::vector<HWND> tree = model::windowTree(handle);
   for (HWND member : tree) model::findWindow(member)->destroying = true;
   model::destroyOwnedWindows(handle);
   model::dropFocusWithin(handle);

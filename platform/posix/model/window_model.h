@@ -94,6 +94,9 @@ Window* findWindowOrFail(HWND handle);
 // Every live window, top-level windows in creation order each followed by its descendants.
 std::vector<HWND> allWindows();
 
+// The window and its descendants, parents first, in allWindows order.
+std::vector<HWND> windowTree(HWND handle);
+
 // The top-level window that `handle` belongs to (itself for a top-level window).
 HWND topLevelOf(HWND handle);
 
@@ -199,6 +202,10 @@ const LOGFONTA* findFont(HFONT font);
 // driver hook that may show the screen (flush, waiting, modal dialogs) and before a window is
 // destroyed, so that the driver always learns of the pixels before it could draw them.
 void reportPaintedPixels();
+
+// Forgets what SetPixel keeps of the surface it painted last; called when a window goes, as its
+// surface may go with it.
+void forgetPaintingShortcut();
 
 // ----- modal dialogs (message box and pickers) -----
 
