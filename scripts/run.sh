@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds sorvel and starts it in the current folder of the caller.
+# Installs what is missing, builds sorvel (a release build, optimised across files, without the
+# tests) and starts it in the current folder of the caller.
 set -euo pipefail
 here="$(pwd)"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" linux
+cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release -DSORVEL_TESTS=OFF > /dev/null
+cmake --build "$root/build/release" -j "$(nproc)" --target sorvel
 cd "$here"
-exec "$root/build/linux/sorvel"
+exec "$root/build/release/sorvel"

@@ -124,9 +124,10 @@ HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
     removeHandle(*handle);
     return closeAndFail(opened.descriptor, error);
   }
-  // Opening did not block; reading and writing a file or a disk may (a FIFO, socket or
-  // terminal stays non-blocking, so that no read of it ever hangs).
-  if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) {
+  // Opening did not block; reading and writing a disk may (a FIFO, socket or terminal stays
+  // non-blocking, so that no read of it ever hangs). Linux ignores O_NONBLOCK when reading and
+  // writing a regular file, so a file keeps it and spares a system call.
+  if (S_ISBLK(status.st_mode)) {
     fcntl(opened.descriptor, F_SETFL, opened.flags & ~O_NONBLOCK);
   }
   if (request.flags & FILE_FLAG_SEQUENTIAL_SCAN) {
@@ -146,7 +147,11 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                           LPSECURITY_ATTRIBUTES, DWORD creationDisposition,
                           DWORD flagsAndAttributes, HANDLE) {
   if (fileName == nullptr || *fileName == '\0') return failHandle(ERROR_PATH_NOT_FOUND);
-  std::string path = absoluteNormalPath(fileName);
+  // The handle's path serves only the test layer's faults and counts. Making a relative path
+  // absolute reads the current folder, one more system call per open (the log is opened for
+  // each entry), so that is done only while the test layer is armed.
+  std::string path =
+      fileName[0] == '/' || faults::hooks::active() ? absoluteNormalPath(fileName) : std::string();
   if (faults::hooks::active()) {
     if (auto error = faults::hooks::onOpen(path)) return failHandle(*error);
   }

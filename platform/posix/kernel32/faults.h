@@ -7,7 +7,8 @@
 // both made absolute (a relative path against the current folder at the time of the call) and
 // lexically normal ("//" and "/./" collapsed, "name/.." removed, no trailing "/"); symbolic links
 // are not resolved. Two paths match when these forms are equal byte for byte. A fault or count
-// belongs to the path, so it applies to every handle opened on that path.
+// belongs to the path, so it applies to every handle opened on that path, except a handle opened
+// by a relative path while nothing was armed: that one never knew its absolute path.
 //
 // Cost. Nothing is looked up or recorded while the layer is disarmed: each hooked call first reads
 // one relaxed atomic flag. Any fail...() call, setLocalTime(), reset() and startCounting() arm

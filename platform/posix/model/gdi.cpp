@@ -86,32 +86,39 @@ DeviceContext* findContext(HDC dc) {
 
 // What SetPixel needs to paint through the context it painted through last, without looking
 // anything up: painting the bar pixel by pixel calls it thousands of times in a row for one
-// context. The clip rectangle is kept as its top left corner and size, and `painted` is the area
-// painted through the shortcut, all in the context's client coordinates; `painted` goes into the
-// context's own when the shortcut is given up.
+// context. The clip rectangle is kept as its top left corner and size, and the painted area as
+// its bounds, all in the context's client coordinates; the painted area goes into the context's
+// own when the shortcut is given up. The numbers are 64-bit although 32 bits would hold them: a
+// 64-bit number is not of the type of a pixel, so the compiler knows that painting a pixel does
+// not change them and, where SetPixel is inlined into a loop, keeps them in registers.
 struct PaintingShortcut {
   std::uintptr_t dc = 0;
   DeviceContext* context = nullptr;
   COLORREF* pixels = nullptr;
-  std::ptrdiff_t rowLength = 0;
-  std::ptrdiff_t originIndex = 0;  // where client point 0, 0 would lie in `pixels`
-  LONG left = 0;
-  LONG top = 0;
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  RECT painted = kNothingPainted;
+  std::int64_t rowLength = 0;
+  std::int64_t originIndex = 0;  // where client point 0, 0 would lie in `pixels`
+  std::int64_t left = 0;
+  std::int64_t top = 0;
+  std::uint64_t width = 0;
+  std::uint64_t height = 0;
+  std::int64_t paintedLeft = std::numeric_limits<std::int64_t>::max();
+  std::int64_t paintedTop = std::numeric_limits<std::int64_t>::max();
+  std::int64_t paintedRight = std::numeric_limits<std::int64_t>::min();
+  std::int64_t paintedBottom = std::numeric_limits<std::int64_t>::min();
 };
 PaintingShortcut shortcut;
 
 // Gives the shortcut up, its painted area handed to its context.
 void leaveShortcut() {
-  if (shortcut.context != nullptr && !isEmpty(shortcut.painted)) {
+  if (shortcut.context != nullptr && shortcut.paintedLeft < shortcut.paintedRight) {
     RECT& painted = shortcut.context->painted;
     const POINT origin = shortcut.context->origin;
-    painted.left = std::min(painted.left, shortcut.painted.left + origin.x);
-    painted.top = std::min(painted.top, shortcut.painted.top + origin.y);
-    painted.right = std::max(painted.right, shortcut.painted.right + origin.x);
-    painted.bottom = std::max(painted.bottom, shortcut.painted.bottom + origin.y);
+    painted.left = std::min<LONG>(painted.left, static_cast<LONG>(shortcut.paintedLeft + origin.x));
+    painted.top = std::min<LONG>(painted.top, static_cast<LONG>(shortcut.paintedTop + origin.y));
+    painted.right =
+        std::max<LONG>(painted.right, static_cast<LONG>(shortcut.paintedRight + origin.x));
+    painted.bottom =
+        std::max<LONG>(painted.bottom, static_cast<LONG>(shortcut.paintedBottom + origin.y));
   }
   shortcut = PaintingShortcut{};
 }
@@ -127,14 +134,13 @@ void leaveShortcut() {
   shortcut.context = context;
   shortcut.pixels = owner->surface.pixels.data();
   shortcut.rowLength = owner->surface.width;
-  shortcut.originIndex =
-      static_cast<std::ptrdiff_t>(context->origin.y) * shortcut.rowLength + context->origin.x;
+  shortcut.originIndex = std::int64_t{context->origin.y} * shortcut.rowLength + context->origin.x;
   shortcut.left = context->clip.left - context->origin.x;
   shortcut.top = context->clip.top - context->origin.y;
   shortcut.width =
-      static_cast<std::uint32_t>(std::max<LONG>(0, context->clip.right - context->clip.left));
+      static_cast<std::uint64_t>(std::max<LONG>(0, context->clip.right - context->clip.left));
   shortcut.height =
-      static_cast<std::uint32_t>(std::max<LONG>(0, context->clip.bottom - context->clip.top));
+      static_cast<std::uint64_t>(std::max<LONG>(0, context->clip.bottom - context->clip.top));
   return true;
 }
 
@@ -230,20 +236,19 @@ COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
     if (!model::takeShortcutFor(dc)) return CLR_INVALID;
   }
   // Unsigned differences: a point left of or above the clip wraps round to a large value.
-  const std::uint32_t column =
-      static_cast<std::uint32_t>(x) - static_cast<std::uint32_t>(shortcut.left);
-  const std::uint32_t row =
-      static_cast<std::uint32_t>(y) - static_cast<std::uint32_t>(shortcut.top);
-  if (column >= shortcut.width || row >= shortcut.height) return CLR_INVALID;
+  const std::int64_t column = std::int64_t{x} - shortcut.left;
+  const std::int64_t row = std::int64_t{y} - shortcut.top;
+  if (static_cast<std::uint64_t>(column) >= shortcut.width ||
+      static_cast<std::uint64_t>(row) >= shortcut.height) {
+    return CLR_INVALID;
+  }
   const COLORREF painted = color & model::kColourBits;
-  shortcut.pixels[shortcut.originIndex + static_cast<std::ptrdiff_t>(y) * shortcut.rowLength + x] =
-      painted;
+  shortcut.pixels[shortcut.originIndex + std::int64_t{y} * shortcut.rowLength + x] = painted;
   // Row by row, these tests go the same way pixel after pixel; a test is cheaper than a store.
-  RECT& area = shortcut.painted;
-  if (x < area.left) area.left = x;
-  if (y < area.top) area.top = y;
-  if (x >= area.right) area.right = x + 1;
-  if (y >= area.bottom) area.bottom = y + 1;
+  if (x < shortcut.paintedLeft) shortcut.paintedLeft = x;
+  if (y < shortcut.paintedTop) shortcut.paintedTop = y;
+  if (x >= shortcut.paintedRight) shortcut.paintedRight = std::int64_t{x} + 1;
+  if (y >= shortcut.paintedBottom) shortcut.paintedBottom = std::int64_t{y} + 1;
   return painted;
 }
 
