@@ -205,6 +205,21 @@ TEST_F(FaultInjection, NothingIsCountedWhileDisarmed) {
   EXPECT_EQ(0, faults::closes("data"));
 }
 
+TEST_F(FaultInjection, HandleOpenedByRelativePathWhileDisarmedStaysOutsideFaults) {
+  faults::disarm();
+  HANDLE relativeEarly = open("data");
+  HANDLE absoluteEarly = open(absolute("data").c_str());
+  faults::failReads("data", 0, -1);
+  HANDLE relativeLate = open("data");
+  ASSERT_NE(INVALID_HANDLE_VALUE, relativeEarly);
+  ASSERT_NE(INVALID_HANDLE_VALUE, absoluteEarly);
+  ASSERT_NE(INVALID_HANDLE_VALUE, relativeLate);
+  EXPECT_EQ("0", readAt(relativeEarly, 0, 1));
+  EXPECT_EQ("<FALSE 23>", readAt(absoluteEarly, 0, 1));
+  EXPECT_EQ("<FALSE 23>", readAt(relativeLate, 0, 1));
+  for (HANDLE file : {relativeEarly, absoluteEarly, relativeLate}) CloseHandle(file);
+}
+
 TEST_F(FaultInjection, LocalTimeStandsStillUntilTheRealClockIsBack) {
   SYSTEMTIME fixed{1999, 1, 5, 1, 7, 5, 9, 40};
   faults::setLocalTime(fixed);

@@ -2,6 +2,8 @@
 // and GetPixel, and the background that a repaint brings back.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "platform/posix/driver/headless/headless.h"
 #include "platform/winapi.h"
 #include "tests/unit/headless_fixture.h"
@@ -102,6 +104,47 @@ TEST_F(Surface, ChildContextPaintsParentSurfaceClippedToChild) {
   ReleaseDC(child, dc);
   EXPECT_EQ(kDarkBlue, headless::pixel(window, 102, 203));
   EXPECT_EQ(kButtonFace, headless::pixel(window, 110, 200));
+}
+
+TEST_F(Surface, TwoContextsPaintedInTurnEachPaintTheirOwnArea) {
+  HWND child = CreateWindowExA(0, user32_test::kRecordingClass, "", WS_CHILD | WS_VISIBLE, 100, 200,
+                               10, 10, window, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HDC whole = GetDC(window);
+  HDC clipped = GetDC(child);
+  for (int step = 0; step < 3; ++step) {
+    EXPECT_EQ(kDarkBlue, SetPixel(whole, step, 0, kDarkBlue));
+    EXPECT_EQ(RGB(9, 9, 9), SetPixel(clipped, step, 0, RGB(9, 9, 9)));
+    EXPECT_EQ(CLR_INVALID, SetPixel(clipped, 10 + step, 0, RGB(9, 9, 9)));
+  }
+  ReleaseDC(child, clipped);
+  EXPECT_EQ(CLR_INVALID, SetPixel(clipped, 0, 1, RGB(9, 9, 9)));
+  EXPECT_EQ(kDarkBlue, SetPixel(whole, 3, 0, kDarkBlue));
+  ReleaseDC(window, whole);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(kDarkBlue, headless::pixel(window, x, 0));
+  for (int x = 100; x < 103; ++x) EXPECT_EQ(RGB(9, 9, 9), headless::pixel(window, x, 200));
+  EXPECT_EQ(kButtonFace, headless::pixel(window, 110, 200));
+  EXPECT_EQ(kButtonFace, headless::pixel(window, 100, 201));
+}
+
+TEST_F(Surface, ContextOfDestroyedWindowPaintsNothing) {
+  HWND other = CreateWindowExA(0, user32_test::kRecordingClass, "other", kMainWindowStyle, 0, 0,
+                               200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HDC dc = GetDC(other);
+  EXPECT_EQ(kDarkBlue, SetPixel(dc, 1, 1, kDarkBlue));
+  DestroyWindow(other);
+  EXPECT_EQ(CLR_INVALID, SetPixel(dc, 1, 1, kDarkBlue));
+  EXPECT_EQ(CLR_INVALID, GetPixel(dc, 1, 1));
+  ReleaseDC(other, dc);
+}
+
+TEST_F(Surface, FarAwayPointsAreRefusedWithoutWrapping) {
+  HDC dc = GetDC(window);
+  for (int x : {INT32_MIN, INT32_MAX, 524 - 0x10000, 0x7FFFFF00}) {
+    EXPECT_EQ(CLR_INVALID, SetPixel(dc, x, 0, kDarkBlue)) << x;
+    EXPECT_EQ(CLR_INVALID, SetPixel(dc, 0, x, kDarkBlue)) << x;
+  }
+  ReleaseDC(window, dc);
+  EXPECT_EQ(kButtonFace, headless::pixel(window, 0, 0));
 }
 
 TEST_F(Surface, ColourKeepsOnlyRedGreenAndBlue) {

@@ -57,6 +57,8 @@ Opened openForDisposition(const char* name, int flags, mode_t mode, DWORD dispos
     descriptor = open(name, flags | O_CREAT | O_EXCL, mode);
     if (descriptor >= 0 || errno != EEXIST) return {descriptor, true, flags};
   }
+  // The name can be neither opened nor created, as with a dangling symbolic link: not found.
+  errno = ENOENT;
   return {-1, false, flags};
 }
 

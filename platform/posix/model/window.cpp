@@ -1,5 +1,6 @@
 // Windows: the window table, CreateWindowExA, DestroyWindow, IsWindow, GetParent.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -14,15 +15,23 @@ namespace {
 // Windows by handle value; std::map keeps them ordered by creation, as handle values only grow.
 std::map<std::uintptr_t, std::unique_ptr<Window>> windows;
 
-// The window findWindow found last. Painting looks up the same window once per pixel, thousands
-// of times in a row; this spares the table search. Cleared when a window leaves the table.
-std::uintptr_t lastFoundValue = 0;
-Window* lastFound = nullptr;
-
 // Handle values start high and step by 4, as Win32 handles look; 0 is never a handle.
 constexpr std::uintptr_t kFirstHandleValue = 0x10020;
 constexpr std::uintptr_t kHandleStep = 4;
 std::uintptr_t nextHandleValue = kFirstHandleValue;
+
+// Windows findWindow found, by the low bits of their handle values: every message looks its
+// window up, often several times, and a copy sends thousands of messages a second. Handle values
+// step by 4, so the windows of a program, created one after another, take different slots. A
+// window's slot is cleared when it leaves the table.
+struct FoundWindow {
+  std::uintptr_t value = 0;
+  Window* window = nullptr;
+};
+constexpr std::size_t kFoundSlots = 64;
+std::array<FoundWindow, kFoundSlots> found{};
+
+FoundWindow& foundSlot(std::uintptr_t value) { return found[(value / kHandleStep) % kFoundSlots]; }
 
 // Where the system puts a top-level window created with CW_USEDEFAULT, and its size when the
 // size is CW_USEDEFAULT too.
@@ -73,8 +82,7 @@ void discardWindow(HWND handle) {
   if (window == nullptr) return;
   if (Window* parent = findWindow(window->parent)) std::erase(parent->children, handle);
   purgeMessagesFor(handle);
-  lastFoundValue = 0;
-  lastFound = nullptr;
+  if (foundSlot(valueOf(handle)).value == valueOf(handle)) foundSlot(valueOf(handle)) = {};
   forgetPaintingShortcut();
   windows.erase(valueOf(handle));
 }
@@ -113,12 +121,12 @@ std::uintptr_t newHandleValue() {
 // Returns the live window with this handle, or null.
 Window* findWindow(HWND handle) {
   const std::uintptr_t value = valueOf(handle);
-  if (value == lastFoundValue && value != 0) return lastFound;
-  auto found = windows.find(value);
-  if (found == windows.end()) return nullptr;
-  lastFoundValue = value;
-  lastFound = found->second.get();
-  return lastFound;
+  FoundWindow& slot = foundSlot(value);
+  if (slot.value == value && value != 0) return slot.window;
+  auto entry = windows.find(value);
+  if (entry == windows.end()) return nullptr;
+  slot = FoundWindow{value, entry->second.get()};
+  return slot.window;
 }
 
 // Returns the live window with this handle; null and ERROR_INVALID_WINDOW_HANDLE otherwise.
