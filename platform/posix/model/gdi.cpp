@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <vector>
 
 #include "platform/posix/driver/driver.h"
 #include "platform/posix/model/window_model.h"
@@ -19,6 +20,7 @@ constexpr RECT kNothingPainted{std::numeric_limits<LONG>::max(), std::numeric_li
 // its top-level window's surface (a child paints on its parent's surface, clipped to itself).
 // `painted` is the surface area painted since the driver was last told (empty when none).
 struct DeviceContext {
+  std::uintptr_t handle = 0;  // 0: a free slot
   HWND window = nullptr;
   HWND surfaceOwner = nullptr;
   POINT origin{};
@@ -39,7 +41,10 @@ void reportPainted(DeviceContext& context) {
 }
 
 std::map<std::uintptr_t, LOGFONTA> fonts;
-std::map<std::uintptr_t, DeviceContext> deviceContexts;
+// The live device contexts. A released context frees its slot for the next GetDC, so that getting
+// and releasing a context, a hundred times a second while the bar moves, allocates nothing. Few
+// contexts live at once: they are looked up one after another.
+std::vector<DeviceContext> deviceContexts;
 
 template <typename Handle>
 std::uintptr_t valueOf(Handle handle) {
@@ -80,8 +85,12 @@ COLORREF* pixelAt(const DeviceContext& context, int x, int y) {
 }
 
 DeviceContext* findContext(HDC dc) {
-  auto found = deviceContexts.find(valueOf(dc));
-  return found == deviceContexts.end() ? nullptr : &found->second;
+  const std::uintptr_t value = valueOf(dc);
+  if (value == 0) return nullptr;
+  for (DeviceContext& context : deviceContexts) {
+    if (context.handle == value) return &context;
+  }
+  return nullptr;
 }
 
 // What SetPixel needs to paint through the context it painted through last, without looking
@@ -163,7 +172,9 @@ void forgetPaintingShortcut() { leaveShortcut(); }
 // Reports the pixels each live device context painted since the driver was last told.
 void reportPaintedPixels() {
   leaveShortcut();
-  for (auto& [value, context] : deviceContexts) reportPainted(context);
+  for (DeviceContext& context : deviceContexts) {
+    if (context.handle != 0) reportPainted(context);
+  }
 }
 
 // Returns the description of a live font object, or null.
@@ -209,9 +220,18 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
 // surface; null for an invalid window or the screen (a null window).
 HDC WINAPI GetDC(HWND window) {
   if (model::findWindowOrFail(window) == nullptr) return nullptr;
-  const std::uintptr_t value = model::newHandleValue();
-  model::deviceContexts.emplace(value, model::contextFor(window));
-  return reinterpret_cast<HDC>(value);
+  model::DeviceContext context = model::contextFor(window);
+  context.handle = model::newHandleValue();
+  for (model::DeviceContext& slot : model::deviceContexts) {
+    if (slot.handle == 0) {
+      slot = context;
+      return reinterpret_cast<HDC>(context.handle);
+    }
+  }
+  // A new slot may move the others: SetPixel's shortcut points into them.
+  model::leaveShortcut();
+  model::deviceContexts.push_back(context);
+  return reinterpret_cast<HDC>(context.handle);
 }
 
 // Releases a device context got for `window` and lets the driver show what was painted.
@@ -221,7 +241,7 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
   if (context == nullptr || context->window != window) return 0;
   model::leaveShortcut();
   model::reportPainted(*context);
-  model::deviceContexts.erase(model::valueOf(dc));
+  *context = model::DeviceContext{};
   if (model::findWindow(window) != nullptr) driver::current().flush(window);
   return 1;
 }
