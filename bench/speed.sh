@@ -10,7 +10,14 @@
 #      byte, and the reads the medium counted for each.
 # "The program" is bench_speed (bench/speed.cpp): one whole copy job headless, through the real
 # window procedure, with the default options. Processor time (user + sys) and wall time are both
-# printed; on a machine shared with other work, processor time is the fairer of the two.
+# printed; on a machine shared with other work, processor time is the fairer of the two. The
+# ratios are medians of the ratios round by round, each of two commands that ran one right after
+# the other, so that a machine whose speed drifts does not mix slow and fast rounds.
+#
+# Creating files on ext4 is itself uneven: for some minutes after many files were deleted (such as
+# by the end of an earlier run) it costs several times more, and so does a journal commit that
+# falls into a command. Such a run shows cp far slower than usual; run again a few minutes later,
+# or put the work folder on tmpfs (SORVEL_SPEED_DIR=/dev/shm), where only the processor counts.
 #
 # Usage: bench/speed.sh [ROUNDS]          (default 5)
 # Environment: SORVEL_SPEED_PARTS ("1 2 3"), SORVEL_SPEED_MIB (256), SORVEL_SPEED_FILES (10000),
@@ -64,15 +71,24 @@ median() {
     awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# report LABEL NAME [BASE]: one line of medians, with the ratios to BASE's medians.
+# round_ratio COLUMN LABEL BASE: the median over the rounds of LABEL's time divided by BASE's time
+# in the same round. The two ran one right after the other, so a machine whose speed drifts
+# (shared with other work) slows both alike; the ratio of the medians would mix rounds.
+round_ratio() {
+  paste -d ' ' "$work/$2.times" "$work/$3.times" |
+    awk -v c="$1" '{ base = $(c + 3); if (base > 0) print $c / base }' | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR == 0) print 0; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# report LABEL NAME [BASE]: one line of medians, with the medians of the ratios to BASE's times
+# round by round.
 report() {
   local wall cpu rss ratio=""
   wall="$(median 1 "$1")"
   cpu="$(median 2 "$1")"
   rss="$(awk '$3 > m { m = $3 } END { print m }' "$work/$1.times")"
   if [ -n "${3:-}" ]; then
-    ratio="$(awk -v w="$wall" -v c="$cpu" -v bw="$(median 1 "$3")" -v bc="$(median 2 "$3")" \
-      'BEGIN { printf "%6.2fx %6.2fx", w / bw, (bc > 0 ? c / bc : 0) }')"
+    ratio="$(printf "%6.2fx %6.2fx" "$(round_ratio 1 "$1" "$3")" "$(round_ratio 2 "$1" "$3")")"
   fi
   printf "  %-34s %8s %8s %10s   %s\n" "$2" "$wall" "$cpu" "$rss" "$ratio"
 }
