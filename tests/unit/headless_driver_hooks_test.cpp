@@ -132,17 +132,30 @@ TEST_F(DriverHooks, StateChangesOfControlsAreReported) {
   DeleteObject(font);
 }
 
-TEST_F(DriverHooks, PaintedPixelsAreReportedAsOneAreaBeforeTheReleaseFlushes) {
+TEST_F(DriverHooks, PaintedRowsAreReportedAsOneAreaBeforeTheReleaseFlushes) {
   HDC dc = GetDC(window);
   SetPixel(dc, 3, 4, RGB(1, 2, 3));
   SetPixel(dc, 7, 2, RGB(1, 2, 3));
   SetPixel(dc, 5, 9, RGB(1, 2, 3));
   ReleaseDC(window, dc);
   EXPECT_EQ((std::vector<Call>{{"pixels", window}, {"flush", window}}), calls);
-  EXPECT_EQ(3, lastPixels.left);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(0, lastPixels.left);
   EXPECT_EQ(2, lastPixels.top);
-  EXPECT_EQ(8, lastPixels.right);
+  EXPECT_EQ(client.right, lastPixels.right);
   EXPECT_EQ(10, lastPixels.bottom);
+}
+
+TEST_F(DriverHooks, ChildContextReportsItsRowsOnItsParentsSurface) {
+  HDC dc = GetDC(child);
+  SetPixel(dc, 1, 2, RGB(1, 2, 3));
+  ReleaseDC(child, dc);
+  ASSERT_EQ((std::vector<Call>{{"pixels", window}, {"flush", child}}), calls);
+  EXPECT_EQ(0, lastPixels.left);
+  EXPECT_EQ(2, lastPixels.top);
+  EXPECT_EQ(5, lastPixels.right);
+  EXPECT_EQ(3, lastPixels.bottom);
 }
 
 TEST_F(DriverHooks, PixelsOfAHeldContextAreReportedBeforeAnyFlush) {

@@ -85,8 +85,11 @@ struct Hooks {
   int (*textWidth)(HWND window, std::string_view text) = [](HWND, std::string_view) { return -1; };
 
   // Pixels of a top-level window's client surface changed inside `rect` (client coordinates,
-  // right and bottom exclusive). Painting pixel by pixel reports each pixel: accumulate damage
-  // here and redraw at flush or when the driver's own loop runs.
+  // right and bottom exclusive). Pixels painted through a device context are reported when the
+  // context is released, and before any hook that may show the screen (flush, waitForInput, the
+  // modal hooks) and before windowDestroyed, as whole rows of the context's client area: `rect`
+  // may be wider than what changed. Accumulate damage here and redraw at flush or when the
+  // driver's own loop runs.
   void (*pixelsChanged)(HWND topLevel, const RECT& rect) = [](HWND, const RECT&) {};
 
   // The program asked to see the window now: UpdateWindow, SetWindowTextA, ShowWindow, the end

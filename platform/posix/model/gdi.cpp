@@ -95,9 +95,10 @@ DeviceContext* findContext(HDC dc) {
 
 // What SetPixel needs to paint through the context it painted through last, without looking
 // anything up: painting the bar pixel by pixel calls it thousands of times in a row for one
-// context. The clip rectangle is kept as its top left corner and size, and the painted area as
-// its bounds, all in the context's client coordinates; the painted area goes into the context's
-// own when the shortcut is given up. The numbers are 64-bit although 32 bits would hold them: a
+// context. The clip rectangle is kept as its top left corner and size, and the rows painted as
+// their bounds, all in the context's client coordinates; those rows of the clip rectangle go into
+// the context's painted area when the shortcut is given up. The numbers are 64-bit although 32
+// bits would hold them: a
 // 64-bit number is not of the type of a pixel, so the compiler knows that painting a pixel does
 // not change them and, where SetPixel is inlined into a loop, keeps them in registers.
 struct PaintingShortcut {
@@ -110,22 +111,19 @@ struct PaintingShortcut {
   std::int64_t top = 0;
   std::uint64_t width = 0;
   std::uint64_t height = 0;
-  std::int64_t paintedLeft = std::numeric_limits<std::int64_t>::max();
   std::int64_t paintedTop = std::numeric_limits<std::int64_t>::max();
-  std::int64_t paintedRight = std::numeric_limits<std::int64_t>::min();
   std::int64_t paintedBottom = std::numeric_limits<std::int64_t>::min();
 };
 PaintingShortcut shortcut;
 
 // Gives the shortcut up, its painted area handed to its context.
 void leaveShortcut() {
-  if (shortcut.context != nullptr && shortcut.paintedLeft < shortcut.paintedRight) {
+  if (shortcut.context != nullptr && shortcut.paintedTop < shortcut.paintedBottom) {
     RECT& painted = shortcut.context->painted;
     const POINT origin = shortcut.context->origin;
-    painted.left = std::min<LONG>(painted.left, static_cast<LONG>(shortcut.paintedLeft + origin.x));
+    painted.left = std::min(painted.left, shortcut.context->clip.left);
     painted.top = std::min<LONG>(painted.top, static_cast<LONG>(shortcut.paintedTop + origin.y));
-    painted.right =
-        std::max<LONG>(painted.right, static_cast<LONG>(shortcut.paintedRight + origin.x));
+    painted.right = std::max(painted.right, shortcut.context->clip.right);
     painted.bottom =
         std::max<LONG>(painted.bottom, static_cast<LONG>(shortcut.paintedBottom + origin.y));
   }
@@ -264,10 +262,10 @@ COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
   }
   const COLORREF painted = color & model::kColourBits;
   shortcut.pixels[shortcut.originIndex + std::int64_t{y} * shortcut.rowLength + x] = painted;
-  // Row by row, these tests go the same way pixel after pixel; a test is cheaper than a store.
-  if (x < shortcut.paintedLeft) shortcut.paintedLeft = x;
+  // Only the rows are tracked, as whole rows of the clip rectangle: painting pixel by pixel, the
+  // tests of the row go the same way pixel after pixel, and the driver redraws a few rows at no
+  // more cost than a few pixels of them.
   if (y < shortcut.paintedTop) shortcut.paintedTop = y;
-  if (x >= shortcut.paintedRight) shortcut.paintedRight = std::int64_t{x} + 1;
   if (y >= shortcut.paintedBottom) shortcut.paintedBottom = std::int64_t{y} + 1;
   return painted;
 }
