@@ -2,6 +2,7 @@
 // and on the progress bar each time it rises.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <random>
 
 #include "app/main_window.h"
@@ -83,8 +84,11 @@ void showPercentage(std::uint8_t percent) {
 std::uint8_t percentRead(std::int64_t bytesRead, std::int64_t size) {
   if (size <= 0 || bytesRead <= 0) return 0;
   if (bytesRead >= size) return kFullPercent;
-  // bytesRead * 100 may not fit in 64 bits: divide digit by digit, as by hand.
   std::uint64_t remainder = static_cast<std::uint64_t>(bytesRead);
+  if (remainder <= std::numeric_limits<std::uint64_t>::max() / kFullPercent) {
+    return static_cast<std::uint8_t>(remainder * kFullPercent / static_cast<std::uint64_t>(size));
+  }
+  // bytesRead * 100 does not fit in 64 bits: divide digit by digit, as by hand.
   unsigned percent = 0;
   for (int digit = 0; digit < kPercentDigits; ++digit) {
     percent =

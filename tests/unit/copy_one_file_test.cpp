@@ -206,9 +206,13 @@ TEST(CopyProgress, PercentReadIsExactForEverySize) {
   const std::int64_t sizes[] = {1,       3,  7, 100, 1000, 4 * kGiB + 1, 5 * kGiB, max / 100 + 7,
                                 max - 1, max};
   for (std::int64_t size : sizes) {
-    const std::int64_t reads[] = {0, 1, size / 3, size / 2, size - size / 100, size - 1, size};
+    // Up to 2^64 / 100 bytes read, read * 100 fits in 64 bits; beyond, it is divided by hand.
+    const std::int64_t within = static_cast<std::int64_t>(UINT64_MAX / 100);
+    const std::int64_t reads[] = {0,        1,    size / 3, size / 2,  size - size / 100,
+                                  size - 1, size, within,   within + 1};
     for (std::int64_t read : reads) {
-      unsigned __int128 exact = static_cast<unsigned __int128>(read) * 100 / size;
+      unsigned __int128 exact =
+          read >= size ? 100 : static_cast<unsigned __int128>(read) * 100 / size;
       ASSERT_EQ(static_cast<unsigned>(exact), percentRead(read, size)) << read << " of " << size;
     }
   }
