@@ -169,4 +169,44 @@ TEST_F(ReadWrite, FlushedDataIsInTheFile) {
   EXPECT_EQ("XY23456789", readFile("data"));
 }
 
+// The end of the file as SetFilePointer(FILE_END) finds it: 0 bytes from the end.
+DWORD endOf(HANDLE file) { return SetFilePointer(file, 0, nullptr, FILE_END); }
+
+TEST_F(ReadWrite, EndOfFileFollowsTheHandlesOwnWrites) {
+  open("data", kReadWrite, OPEN_ALWAYS);
+  EXPECT_EQ(10u, endOf(file_));
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file_, "abc", 3, &written, nullptr));
+  EXPECT_EQ(13u, endOf(file_));
+  // Writing inside the file leaves its end; writing past it, after a gap, moves it.
+  ASSERT_NE(INVALID_SET_FILE_POINTER, SetFilePointer(file_, 2, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(WriteFile(file_, "zz", 2, &written, nullptr));
+  EXPECT_EQ(13u, endOf(file_));
+  ASSERT_NE(INVALID_SET_FILE_POINTER, SetFilePointer(file_, 20, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(WriteFile(file_, "!", 1, &written, nullptr));
+  EXPECT_EQ(21u, endOf(file_));
+  EXPECT_EQ(21u, GetFileSize(file_, nullptr));
+}
+
+TEST_F(ReadWrite, EndOfFileOfAnEmptiedFileIsItsStart) {
+  open("data", kReadWrite, CREATE_ALWAYS);
+  EXPECT_EQ(0u, endOf(file_));
+}
+
+TEST_F(ReadWrite, EndOfFileSharedForWritingFollowsTheOtherHandlesWrites) {
+  const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  file_ = CreateFileA("data", kReadWrite, shared, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                      nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file_);
+  HANDLE other = CreateFileA("data", GENERIC_WRITE, shared, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  EXPECT_EQ(10u, endOf(file_));
+  EXPECT_EQ(10u, endOf(other));
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(other, "more", 4, &written, nullptr));
+  EXPECT_EQ(14u, endOf(file_));
+  CloseHandle(other);
+}
+
 }  // namespace

@@ -99,6 +99,9 @@ std::shared_ptr<FileObject> fileObject(int descriptor, const struct stat& status
   file->device = status.st_dev;
   file->inode = status.st_ino;
   file->seekable = !S_ISFIFO(status.st_mode) && !S_ISSOCK(status.st_mode);
+  if (S_ISREG(status.st_mode) && (request.share & FILE_SHARE_WRITE) == 0) {
+    file->size = status.st_size;
+  }
   file->path = std::move(path);
   return file;
 }
@@ -118,8 +121,10 @@ HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
   if (DWORD refused = checkOpened(status, opened.created, writes); refused != ERROR_SUCCESS) {
     return closeAndFail(opened.descriptor, refused);
   }
-  std::optional<HANDLE> handle =
-      addFileHandle(fileObject(opened.descriptor, status, request, std::move(path)), truncates);
+  std::shared_ptr<FileObject> file =
+      fileObject(opened.descriptor, status, request, std::move(path));
+  if (truncates && file->size) file->size = 0;
+  std::optional<HANDLE> handle = addFileHandle(std::move(file), truncates);
   if (!handle) return closeAndFail(opened.descriptor, ERROR_SHARING_VIOLATION);
   if (truncates && ftruncate(opened.descriptor, 0) != 0) {
     DWORD error = win32ErrorFromErrno(errno);

@@ -88,6 +88,8 @@ std::int64_t movedPosition(const FileObject& file, std::int64_t distance, DWORD 
   struct stat status {};
   if (moveMethod == FILE_CURRENT) {
     origin = file.position;
+  } else if (moveMethod == FILE_END && file.size) {
+    origin = *file.size;
   } else if (moveMethod == FILE_END) {
     error = fstat(file.descriptor, &status) == 0 ? ERROR_SUCCESS : win32ErrorFromErrno(errno);
     origin = status.st_size;
@@ -149,6 +151,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD b
   std::uint32_t written = writeAtPointer(*object, static_cast<const char*>(buffer), plan.length);
   int writeError = errno;
   object->position += written;
+  if (object->size && written > 0) object->size = std::max(*object->size, object->position);
   *bytesWritten = written;
   if (written < plan.length) return failWithErrno(writeError);
   if (plan.fails) return failWith(plan.error);

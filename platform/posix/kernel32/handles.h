@@ -25,6 +25,10 @@ struct FileObject {
   bool seekable = true;       // pread/pwrite work; false for FIFOs, sockets and terminals
   std::string path;           // absolute and lexically normal, for fault matching
   std::int64_t position = 0;  // the Win32 file pointer
+  // The size of a regular file opened without FILE_SHARE_WRITE, kept up to date by this handle's
+  // writes: on Windows no other handle may write the file meanwhile, so a seek to its end needs
+  // no system call. Unknown for every other file.
+  std::optional<std::int64_t> size;
 };
 
 // One FindFirstFileA handle: the matching names of one folder, in the order they are reported.
