@@ -86,7 +86,17 @@ DWORD win32ErrorForPath(int error, const std::string& path) {
 }
 
 BOOL failWithErrnoForPath(int error, const std::string& path) {
+  // A relative path is told apart at once: the current folder may change before it is asked for.
+  if (error == ENOENT && !path.empty() && path.front() == '/') {
+    setMissingEntryError(path);
+    return FALSE;
+  }
   return failWith(win32ErrorForPath(error, path));
+}
+
+HANDLE failHandleForPath(int error, const std::string& path) {
+  failWithErrnoForPath(error, path);
+  return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace kernel32

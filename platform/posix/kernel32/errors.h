@@ -36,7 +36,21 @@ BOOL failWithErrno(int error);
 // missing (ERROR_PATH_NOT_FOUND); POSIX reports both as ENOENT, so the folder part is examined.
 DWORD win32ErrorForPath(int error, const std::string& path);
 
-// Sets the last error as win32ErrorForPath does and returns FALSE.
+// Sets the last error as win32ErrorForPath does and returns FALSE. For a missing entry of an
+// absolute path the folder is examined only when the error is asked for (GetLastError) or before
+// a call that may create or remove a folder (settleMissingEntryError): a program that checks for
+// a file that is not there, as a copy does for each destination, spares a system call.
 BOOL failWithErrnoForPath(int error, const std::string& path);
+
+// As failWithErrnoForPath, returning INVALID_HANDLE_VALUE.
+HANDLE failHandleForPath(int error, const std::string& path);
+
+// Sets the last error to that of the missing entry `path`, to be told apart as win32ErrorForPath
+// does when it is asked for. Any later SetLastError replaces it.
+void setMissingEntryError(std::string path);
+
+// Examines the folder of a missing entry whose error is still to be told apart, now. Called by
+// GetLastError and before any call that may create or remove a folder.
+void settleMissingEntryError();
 
 }  // namespace kernel32

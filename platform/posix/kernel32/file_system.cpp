@@ -85,6 +85,7 @@ BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR fileName) {
+  settleMissingEntryError();  // folders may change from here on
   if (fileName == nullptr || *fileName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
   struct stat status {};
   if (lstat(fileName, &status) != 0) return failWithErrnoForPath(errno, fileName);
@@ -98,6 +99,7 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+  settleMissingEntryError();  // folders may change from here on
   if (existingFileName == nullptr || newFileName == nullptr || *newFileName == '\0') {
     return failWith(ERROR_INVALID_PARAMETER);
   }
@@ -126,6 +128,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
+  settleMissingEntryError();  // folders may change from here on
   if (pathName == nullptr || *pathName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
   if (faults::hooks::active()) {
     if (auto error = faults::hooks::onCreateDirectory(absoluteNormalPath(pathName))) {
@@ -138,6 +141,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
 }
 
 BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
+  settleMissingEntryError();  // folders may change from here on
   if (pathName == nullptr || *pathName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
   struct stat status {};
   if (lstat(pathName, &status) != 0) return failWithErrnoForPath(errno, pathName);

@@ -89,7 +89,7 @@ DWORD listMatches(const std::string& pattern, FindObject& find) {
 HANDLE findExactEntry(const std::string& path, const std::string& name, LPWIN32_FIND_DATAA data) {
   struct stat status {};
   if (int error = statEntry(path, status); error != 0) {
-    return failHandle(win32ErrorForPath(error, path));
+    return failHandleForPath(error, path);
   }
   fillFindData(status, name, path, *data);
   auto find = std::make_shared<FindObject>();
