@@ -86,13 +86,6 @@ LRESULT buttonWmLButtonUp(HWND handle) {
   return 0;
 }
 
-// WM_SETTEXT and WM_ENABLE change the button's look: it is drawn again.
-LRESULT buttonRedrawAfter(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = DefWindowProcA(handle, message, wParam, lParam);
-  if (Window* window = findWindow(handle)) invalidate(*window, nullptr, true);
-  return result;
-}
-
 }  // namespace
 
 // The window procedure of the BUTTON class.
@@ -114,7 +107,7 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return buttonWmLButtonUp(window);
     case WM_SETTEXT:
     case WM_ENABLE:
-      return buttonRedrawAfter(window, message, wParam, lParam);
+      return controlRedrawAfter(window, message, wParam, lParam);
     case WM_SETFONT:
       return controlWmSetFont(window, wParam, lParam);
     case WM_GETFONT:

@@ -32,4 +32,10 @@ LRESULT controlWmGetFont(HWND control) {
   return window == nullptr ? 0 : reinterpret_cast<LRESULT>(window->font);
 }
 
+LRESULT controlRedrawAfter(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = DefWindowProcA(control, message, wParam, lParam);
+  if (Window* window = findWindow(control)) invalidate(*window, nullptr, true);
+  return result;
+}
+
 }  // namespace model

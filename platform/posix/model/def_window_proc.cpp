@@ -52,8 +52,7 @@ LRESULT defWmPaint(HWND handle) {
     ReleaseDC(handle, dc);
   }
   if (Window* painted = findWindow(handle)) validate(*painted);
-  reportPaintedPixels();
-  driver::current().flush(handle);
+  showNow(handle);
   return 0;
 }
 

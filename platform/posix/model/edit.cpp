@@ -273,12 +273,6 @@ LRESULT editFocusChange(HWND handle, WORD code) {
   return 0;
 }
 
-LRESULT editRedrawAfter(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = DefWindowProcA(handle, message, wParam, lParam);
-  if (Window* window = findWindow(handle)) invalidate(*window, nullptr, true);
-  return result;
-}
-
 }  // namespace
 
 // The window procedure of the EDIT class.
@@ -310,7 +304,7 @@ LRESULT CALLBACK editWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_KILLFOCUS:
       return editFocusChange(window, EN_KILLFOCUS);
     case WM_ENABLE:
-      return editRedrawAfter(window, message, wParam, lParam);
+      return controlRedrawAfter(window, message, wParam, lParam);
     case WM_SETFONT:
       return controlWmSetFont(window, wParam, lParam);
     case WM_GETFONT:

@@ -12,7 +12,8 @@
 namespace model {
 namespace {
 
-// An empty area that takeIn widens to exactly the first pixel it takes in.
+// An empty area: its edges lie beyond any point, so that the first area united with it replaces
+// it.
 constexpr RECT kNothingPainted{std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::max(),
                                std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::min()};
 
@@ -98,9 +99,9 @@ DeviceContext* findContext(HDC dc) {
 // context. The clip rectangle is kept as its top left corner and size, and the rows painted as
 // their bounds, all in the context's client coordinates; those rows of the clip rectangle go into
 // the context's painted area when the shortcut is given up. The numbers are 64-bit although 32
-// bits would hold them: a
-// 64-bit number is not of the type of a pixel, so the compiler knows that painting a pixel does
-// not change them and, where SetPixel is inlined into a loop, keeps them in registers.
+// bits would hold them: a 64-bit number is not of the type of a pixel, so the compiler knows that
+// painting a pixel does not change them and, where SetPixel is inlined into a loop, need not read
+// them again for every pixel.
 struct PaintingShortcut {
   std::uintptr_t dc = 0;
   DeviceContext* context = nullptr;
@@ -237,10 +238,8 @@ HDC WINAPI GetDC(HWND window) {
 int WINAPI ReleaseDC(HWND window, HDC dc) {
   model::DeviceContext* context = model::findContext(dc);
   if (context == nullptr || context->window != window) return 0;
-  model::leaveShortcut();
-  model::reportPainted(*context);
+  model::showNow(window);
   *context = model::DeviceContext{};
-  if (model::findWindow(window) != nullptr) driver::current().flush(window);
   return 1;
 }
 

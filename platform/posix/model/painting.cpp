@@ -150,6 +150,13 @@ bool eraseBackground(HWND handle) {
   return true;
 }
 
+// Reports the pixels painted so far and lets the driver bring the screen up to date for `handle`
+// now; only the report for a window that is gone.
+void showNow(HWND handle) {
+  reportPaintedPixels();
+  if (findWindow(handle) != nullptr) driver::current().flush(handle);
+}
+
 }  // namespace model
 
 // Sends WM_PAINT at once to the window and to each descendant that needs painting and is on the
@@ -163,8 +170,7 @@ BOOL WINAPI UpdateWindow(HWND handle) {
       if (model::Window* painted = model::findWindow(member)) model::validate(*painted);
     }
   }
-  model::reportPaintedPixels();
-  if (model::findWindow(handle) != nullptr) driver::current().flush(handle);
+  model::showNow(handle);
   return TRUE;
 }
 

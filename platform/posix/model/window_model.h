@@ -129,11 +129,20 @@ void notifyParent(HWND control, WORD code);
 LRESULT controlWmSetFont(HWND control, WPARAM font, LPARAM redraw);
 LRESULT controlWmGetFont(HWND control);
 
+// The default handling of a message that changes a control's look (its text, its enabled state),
+// then the control is drawn again. Returns what the default handling returns.
+LRESULT controlRedrawAfter(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+
 // ----- painting (painting.cpp) -----
 
 // Adds `rect` (client coordinates; null for the whole client area) to the window's area that
 // needs painting; `erase` asks for the background to be erased first.
 void invalidate(Window& window, const RECT* rect, bool erase);
+
+// Reports the pixels painted so far (reportPaintedPixels) and lets the driver bring the screen up
+// to date for the window now: the end of UpdateWindow, SetWindowTextA, ShowWindow, WM_PAINT and
+// ReleaseDC. Only the report for a window that is gone.
+void showNow(HWND handle);
 
 // Marks the window and all its descendants as needing painting with erase.
 void invalidateTree(HWND handle);

@@ -109,8 +109,7 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
   if (visible != wasVisible) model::changeVisibility(handle, visible);
   // Only top-level windows are minimised here; a child is shown or hidden.
   if (model::parentOf(handle) == nullptr) model::changeMinimized(handle, minimized);
-  model::reportPaintedPixels();
-  if (model::findWindow(handle) != nullptr) driver::current().flush(handle);
+  model::showNow(handle);
   return wasVisible;
 }
 
@@ -155,8 +154,7 @@ BOOL WINAPI IsWindowEnabled(HWND handle) {
 BOOL WINAPI SetWindowTextA(HWND handle, LPCSTR text) {
   if (model::findWindowOrFail(handle) == nullptr) return FALSE;
   LRESULT result = SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-  model::reportPaintedPixels();
-  if (model::findWindow(handle) != nullptr) driver::current().flush(handle);
+  model::showNow(handle);
   return result != 0 ? TRUE : FALSE;
 }
 
