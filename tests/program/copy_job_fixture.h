@@ -22,6 +22,7 @@
 #include "platform/posix/kernel32/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "tests/file_contents.h"
 #include "tests/program/check_boxes.h"
 
 namespace copy_job_test {
@@ -31,16 +32,8 @@ namespace fs = std::filesystem;
 // The weight of bylineFont, which stateLine wears during a run.
 constexpr LONG kBylineWeight = 900;
 
-// Returns the whole content of a file ("" when it cannot be read).
-inline std::string readWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Writes `content` as the whole file.
-inline void writeFile(const fs::path& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
+using test_files::readWhole;
+using test_files::writeFile;
 
 // Sets the last-write time of `path` to a local date and time.
 inline void setModified(const fs::path& path, int year, int month, int day, int hour, int minute,

@@ -19,22 +19,15 @@
 #include "platform/posix/driver/headless/headless.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "tests/file_contents.h"
 #include "tests/program/check_boxes.h"
 
 namespace main_window_test {
 
 namespace fs = std::filesystem;
 
-// Returns the whole content of a file ("" when it cannot be read).
-inline std::string readWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Writes `content` as the whole file.
-inline void writeFile(const fs::path& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
+using test_files::readWhole;
+using test_files::writeFile;
 
 // Writes a settings file of the given lines, each ended by CR LF.
 inline void writeSettings(const fs::path& path, const std::vector<std::string>& lines) {

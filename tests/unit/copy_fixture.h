@@ -24,6 +24,7 @@
 #include "platform/posix/kernel32/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "tests/file_contents.h"
 
 namespace copytest {
 
@@ -182,10 +183,7 @@ class CopyOneFile : public ::testing::Test {
   }
 
   // Returns the whole content of a file.
-  static std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  static std::string contentOf(const std::string& path) { return test_files::readWhole(path); }
 
   std::string destinationContent(const std::string& name) const {
     return contentOf(destinationPathOf(name));

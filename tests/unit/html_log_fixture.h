@@ -20,6 +20,7 @@
 #include "platform/posix/kernel32/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "tests/file_contents.h"
 
 namespace html_log_test {
 
@@ -30,16 +31,8 @@ inline constexpr const char* kConsoleClass = "html_log_test_window";
 // The console line of a log that cannot be written, as the result box shows it.
 inline const std::string kUnableLine = "Unable write log\r\n";
 
-// Returns the whole content of a file ("" when it cannot be read).
-inline std::string readWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Writes `content` as the whole file.
-inline void writeFile(const fs::path& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
+using test_files::readWhole;
+using test_files::writeFile;
 
 // Returns a local time: year, month, day, hour, minute, second, milliseconds.
 inline SYSTEMTIME localTime(int year, int month, int day, int hour, int minute, int second,
@@ -56,9 +49,7 @@ inline SYSTEMTIME localTime(int year, int month, int day, int hour, int minute, 
 }
 
 // Gives `settings` the options the expected texts were made with: the program's defaults.
-inline void useDefaultOptions() {
-  setDefaultSettings();
-}
+inline void useDefaultOptions() { setDefaultSettings(); }
 
 class HtmlLogTest : public ::testing::Test {
  protected:

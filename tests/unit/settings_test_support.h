@@ -24,6 +24,7 @@
 #include "platform/winapi.h"
 #include "settings/settings.h"
 #include "settings/settings_internal.h"
+#include "tests/file_contents.h"
 
 namespace settings_test {
 
@@ -70,8 +71,7 @@ inline std::vector<bool Settings::*> mirroredFlags() {
 
 // The whole file as bytes.
 inline std::string readWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return test_files::readWhole(path);
 }
 
 // Writes a new file in place of any old one. The old one is removed first rather than truncated:
