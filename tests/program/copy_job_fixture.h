@@ -38,15 +38,8 @@ using test_files::writeFile;
 // Sets the last-write time of `path` to a local date and time.
 inline void setModified(const fs::path& path, int year, int month, int day, int hour, int minute,
                         int second) {
-  std::tm local = {};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  timeval times[2] = {{std::mktime(&local), 0}, {std::mktime(&local), 0}};
+  const std::time_t seconds = test_files::localSeconds(year, month, day, hour, minute, second);
+  timeval times[2] = {{seconds, 0}, {seconds, 0}};
   ASSERT_EQ(0, utimes(path.c_str(), times));
 }
 

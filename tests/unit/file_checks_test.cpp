@@ -14,6 +14,7 @@
 #include "log/html_log.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "tests/file_contents.h"
 
 namespace {
 
@@ -25,15 +26,7 @@ constexpr std::uint64_t kTicksPerSecond = 10000000ULL;
 
 // Returns the FILETIME of a local date and time (in the zone the test process runs in).
 FILETIME localFileTime(int year, int month, int day, int hour, int minute, int second) {
-  std::tm local = {};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  std::time_t seconds = std::mktime(&local);
+  std::time_t seconds = test_files::localSeconds(year, month, day, hour, minute, second);
   std::uint64_t ticks =
       (static_cast<std::uint64_t>(seconds) + kUnixEpochInFileTime) * kTicksPerSecond;
   return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
