@@ -3,7 +3,8 @@
 // copy job while the message loop is blocked, so each makes its effect visible at once.
 #include <string_view>
 
-#include "app/main_window.h"
+#include "app/status_output.h"
+#include "app/window_handles.h"
 #include "settings/settings.h"
 
 ShortText pendingConsoleText;

@@ -1,5 +1,5 @@
 // The handles of the main window, its controls and its fonts; set once at start-up.
-#include "app/main_window.h"
+#include "app/window_handles.h"
 
 HWND mainWindow = nullptr;
 HWND sourceEdit = nullptr;

@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_window.h"
+#include "app/status_output.h"
+#include "app/window_handles.h"
 #include "log/html_log.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"

@@ -5,7 +5,8 @@
 #include <limits>
 #include <random>
 
-#include "app/main_window.h"
+#include "app/status_output.h"
+#include "app/window_handles.h"
 #include "copy/copy_job.h"
 #include "copy/copy_one_file.h"
 #include "settings/settings.h"

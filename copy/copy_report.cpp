@@ -2,7 +2,7 @@
 // summary entry and the result line.
 #include <string_view>
 
-#include "app/main_window.h"
+#include "app/status_output.h"
 #include "copy/copy_job.h"
 #include "copy/copy_one_file.h"
 #include "log/html_log.h"

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_window.h"
+#include "app/status_output.h"
+#include "app/window_handles.h"
 #include "copy/copy_job.h"
 #include "log/html_log.h"
 #include "platform/winapi.h"

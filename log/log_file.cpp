@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_window.h"
+#include "app/status_output.h"
 #include "log/html_log.h"
 #include "log/log_internal.h"
 #include "platform/winapi.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_window.h"
+#include "app/version.h"
 #include "log/html_log.h"
 #include "log/log_internal.h"
 #include "settings/settings.h"

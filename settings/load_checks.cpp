@@ -1,6 +1,6 @@
 // The start-up steps after the settings file is read: the saved source and destination, and the
 // checks of the log name and the browser path against the disk.
-#include "app/main_window.h"
+#include "app/window_handles.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
 #include "settings/settings_internal.h"

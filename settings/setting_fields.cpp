@@ -1,5 +1,5 @@
 // The keys of the settings file, in the order they are written, and the check-box pairing.
-#include "app/main_window.h"
+#include "app/window_handles.h"
 #include "settings/settings_internal.h"
 
 namespace {
