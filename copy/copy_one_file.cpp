@@ -1,7 +1,8 @@
-// The copy of one file: open the source, create the destination, copy the bytes, then report and
-// close. The byte steps live in copy_byte.cpp, the blocks over healthy stretches in
-// copy_blocks.cpp and copy_block_verify.cpp, the progress display in copy_progress.cpp and the
-// texts in copy_report.cpp.
+// The copy of one file: open the source, create the destination, copy the bytes, then report,
+// close and give the copy its real name. The destination's names live in copy_destination.cpp, the
+// byte steps in copy_byte.cpp, the blocks over healthy stretches in copy_blocks.cpp and
+// copy_block_verify.cpp, the progress display in copy_progress.cpp and the texts in
+// copy_report.cpp.
 #include "copy/copy_one_file.h"
 
 #include <algorithm>
@@ -61,14 +62,6 @@ bool openSourceFile() {
   return false;
 }
 
-bool createDestinationFile() {
-  // CREATE_NEW: a file that appeared since the job's existence check is never overwritten. The
-  // destination is opened for reading too, since verification reads it back through this handle.
-  fileCopy.destination = CreateFileA(fileCopy.destinationFile.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                     0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return fileCopy.destination != INVALID_HANDLE_VALUE;
-}
-
 bool closeDestinationFile() {
   if (CloseHandle(fileCopy.destination)) return true;
   std::int64_t attempts = furtherAttempts(settings.depthClose);
@@ -79,9 +72,9 @@ bool closeDestinationFile() {
 }
 
 // Copies sourceFolderPath + currentName to destinationFolderPath + separator + currentName, with
-// the results of a copy byte by byte. Sets fileBytesRead, fileBytesWritten, fileBytesVerified and
-// fileCopy; writes stateLine3, the title, the progress bar, the result box and the log as the
-// options say.
+// the results of a copy byte by byte; the copy is written under a temporary name until it is done.
+// Sets fileBytesRead, fileBytesWritten, fileBytesVerified and fileCopy; writes stateLine3, the
+// title, the progress bar, the result box and the log as the options say.
 void copyOneFile() {
   fileCopy = SingleFileCopy{};
   // Full paths: a path cut at 255 bytes would name another file.
@@ -105,6 +98,9 @@ void copyOneFile() {
   copyAllBytes();
   writeSummary();
   if (!closeDestinationFile()) reportUnclosableDestination();
+  // Whatever the copy's outcome, it now takes its real name. Only when that name has appeared in
+  // the meantime (or the rename fails) does it keep its temporary name, reported as uncreatable.
+  if (!giveRealName()) reportUncreatableDestination();
   CloseHandle(fileCopy.source);
   if (settings.showProgressBar) fillProgressBar();
   writeResultLine();

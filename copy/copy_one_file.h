@@ -15,6 +15,7 @@
 struct SingleFileCopy {
   std::string sourceFile;       // full path of the source, never cut
   std::string destinationFile;  // full path of the destination, never cut
+  std::string temporaryFile;    // full path the copy is written to until it is done
   HANDLE source = INVALID_HANDLE_VALUE;
   HANDLE destination = INVALID_HANDLE_VALUE;
   std::uint8_t dataByte = 0;         // the byte being copied
@@ -34,13 +35,25 @@ extern SingleFileCopy fileCopy;
 // success.
 bool openSourceFile();
 
-// Creates fileCopy.destinationFile, only when no such file exists; one attempt. Returns true and
-// sets fileCopy.destination on success.
-bool createDestinationFile();
-
 // Closes fileCopy.destination: once, then up to depthClose + 1 more times. Returns true when a
 // close succeeded.
 bool closeDestinationFile();
+
+// Destination names (copy/copy_destination.cpp) -------------------------------------------------
+
+// The suffix of the name a copy is written under until it is done: a file left with it is a copy
+// that was interrupted before the program could report it.
+inline constexpr std::string_view kPartSuffix = ".sorvel-part";
+
+// Creates the copy under a temporary name in the destination folder: currentName + kPartSuffix,
+// or the first free one with a number after the suffix, the name shortened to keep within the
+// file system's name limit; never opens an existing file. Returns true and sets
+// fileCopy.destination and fileCopy.temporaryFile on success.
+bool createDestinationFile();
+
+// Renames fileCopy.temporaryFile to fileCopy.destinationFile, never replacing an existing file.
+// Returns true when the copy has its real name.
+bool giveRealName();
 
 // Byte steps (copy/copy_byte.cpp) ----------------------------------------------------------------
 

@@ -11,27 +11,34 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 // The file is fetched in blocks; lines are then taken from the block byte by byte.
 constexpr DWORD kReadBlockSize = 16384;
+// No settings file comes near this size: a file that goes on past it (a link to an endless
+// device) is not read further, as a file that could not be read.
+constexpr DWORD kSettingsFileLimit = 1 << 20;
 
 // The settings file being read: its handle and the block fetched last.
 struct SettingsReader {
   HANDLE file;
   DWORD filled;
   DWORD next;
+  DWORD total;  // bytes fetched so far
   bool failed;
   char block[kReadBlockSize];
 };
 
 // Returns whether another byte is waiting, fetching the next block when the last one is used up;
-// at the end of the file, or after a failed read (which sets `failed`), returns false.
+// at the end of the file, or after a failed read or at kSettingsFileLimit (either sets `failed`),
+// returns false.
 bool hasByte(SettingsReader& reader) {
   if (reader.next < reader.filled) return true;
   if (reader.failed) return false;
   DWORD count = 0;
-  if (!ReadFile(reader.file, reader.block, kReadBlockSize, &count, nullptr)) {
+  if (reader.total >= kSettingsFileLimit ||
+      !ReadFile(reader.file, reader.block, kReadBlockSize, &count, nullptr)) {
     reader.failed = true;
     return false;
   }
   reader.filled = count;
+  reader.total += count;
   reader.next = 0;
   return count > 0;
 }
@@ -60,6 +67,7 @@ bool readSettingsFile(HANDLE file) {
   reader.file = file;
   reader.filled = 0;
   reader.next = 0;
+  reader.total = 0;
   reader.failed = false;
   do {
     ShortText line;
@@ -83,7 +91,8 @@ bool settingsFileFound() {
 // Overrides the defaults in `settings` with the lines of "sorvel.ini" when it is found, then
 // checks the boxes of the set flags, restores the saved source and destination (sourcePath,
 // destinationPath and their edit boxes) and checks logFileName and browserPath. A file that cannot
-// be opened or read keeps the defaults for what was not read and sets settingsFileUnread.
+// be opened or read, is no file (a device, a pipe) or goes on past kSettingsFileLimit keeps the
+// defaults for what was not read and sets settingsFileUnread.
 void loadSettings() {
   settingsFileUnread = false;
   if (settingsFileFound()) {
@@ -91,6 +100,10 @@ void loadSettings() {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       settingsFileUnread = true;
+    } else if (GetFileType(file) != FILE_TYPE_DISK) {
+      // Only a file is read: a device or a pipe may never end, or never answer.
+      settingsFileUnread = true;
+      CloseHandle(file);
     } else {
       settingsFileUnread = !readSettingsFile(file);
       CloseHandle(file);

@@ -32,6 +32,16 @@ bool isLineWritten(const SettingField& field) {
   return false;
 }
 
+// Returns `path` as the value of the field's line, or the empty value when the line would not be
+// read back whole: longer than the reader's 255 bytes (a path that long may already have been cut)
+// or broken by a line end. A path read back in part would name another folder or file.
+std::string savedPath(const SettingField& field, const ShortText& path) {
+  std::string_view value = view(path);
+  bool whole = field.key.size() + kKeySeparator.size() + value.size() <= kShortTextCapacity &&
+               value.find_first_of("\r\n") == std::string_view::npos;
+  return whole ? std::string(value) : std::string();
+}
+
 // Returns the value written for the field: "yes" or "no", a number in decimal, or the text byte
 // for byte (sourcePath and destinationPath stand for lastSourceFile and lastDestinyFolder).
 std::string lineValue(const SettingField& field) {
@@ -45,8 +55,8 @@ std::string lineValue(const SettingField& field) {
     case FieldKind::text:
       break;
   }
-  if (field.rule == LineRule::sourcePathWhenSaved) return toString(sourcePath);
-  if (field.rule == LineRule::destinationPathWhenSaved) return toString(destinationPath);
+  if (field.rule == LineRule::sourcePathWhenSaved) return savedPath(field, sourcePath);
+  if (field.rule == LineRule::destinationPathWhenSaved) return savedPath(field, destinationPath);
   return toString(settings.*field.text);
 }
 

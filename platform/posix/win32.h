@@ -171,6 +171,11 @@ void WINAPI SetLastError(DWORD error);
 #define FILE_CURRENT 1
 #define FILE_END 2
 
+#define FILE_TYPE_UNKNOWN 0x0000
+#define FILE_TYPE_DISK 0x0001
+#define FILE_TYPE_CHAR 0x0002
+#define FILE_TYPE_PIPE 0x0003
+
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 
@@ -225,6 +230,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD b
 DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
                             DWORD moveMethod);
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
+DWORD WINAPI GetFileType(HANDLE file);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI CloseHandle(HANDLE object);
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes);

@@ -153,6 +153,21 @@ TEST_F(ReadWrite, InvalidHandleFailsEveryCall) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
 }
 
+TEST_F(ReadWrite, TypeTellsAFileFromACharacterDevice) {
+  open("data", GENERIC_READ);
+  EXPECT_EQ(static_cast<DWORD>(FILE_TYPE_DISK), GetFileType(file_));
+#ifdef _WIN32
+  const char* device = "NUL";
+#else
+  const char* device = "/dev/null";
+#endif
+  HANDLE null = CreateFileA(device, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, null);
+  EXPECT_EQ(static_cast<DWORD>(FILE_TYPE_CHAR), GetFileType(null));
+  CloseHandle(null);
+}
+
 TEST_F(ReadWrite, ClosingTheCurrentProcessPseudoHandleHasNoEffect) {
   // INVALID_HANDLE_VALUE is also the value of the current process's pseudo handle, whose
   // closing succeeds and does nothing.

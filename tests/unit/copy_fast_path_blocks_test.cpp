@@ -31,7 +31,7 @@ TEST_F(CopyInBlocks, ReadsHealthyFileInBlocksThatBeginOnTheLastByteReadBefore) {
     ASSERT_EQ(0, faults::singleByteReadsAt(source, offset)) << offset;
     bool blockBegins = offset % 1000 == 999 && offset < 4999;
     ASSERT_EQ(blockBegins ? 2 : 1, faults::readsAt(source, offset)) << offset;
-    ASSERT_EQ(1, faults::writesAt(destinationPathOf("healthy.bin"), offset)) << offset;
+    ASSERT_EQ(1, faults::writesAt(partPathOf("healthy.bin"), offset)) << offset;
   }
   EXPECT_EQ(5000, fileBytesVerified);
 }
@@ -71,20 +71,20 @@ TEST_F(CopyInBlocks, GoesOnByteByByteWhileBytesNeedRetries) {
 TEST_F(CopyInBlocks, CountsWriteThatStopsInsideBlockAsFirstAttemptOfThatByte) {
   writeDepth = 2;
   std::string bytes = patternBytes(3000);
-  faults::failWrites(destinationPathOf("write.bin"), 2000, 2);
+  faults::failWrites(partPathOf("write.bin"), 2000, 2);
   copy("write.bin", bytes);
   EXPECT_EQ(bytes, destinationContent("write.bin"));
-  EXPECT_EQ(3, faults::writesAt(destinationPathOf("write.bin"), 2000));
+  EXPECT_EQ(3, faults::writesAt(partPathOf("write.bin"), 2000));
   EXPECT_EQ(3000, fileBytesWritten);
 }
 
 TEST_F(CopyInBlocks, StopsAtByteThatCannotBeWrittenAfterShowingTheBytesBeforeIt) {
   writeDepth = 1;
   std::string bytes = patternBytes(1000);
-  faults::failWrites(destinationPathOf("stuck.bin"), 600, -1);
+  faults::failWrites(partPathOf("stuck.bin"), 600, -1);
   copy("stuck.bin", bytes);
   EXPECT_EQ(bytes.substr(0, 600), destinationContent("stuck.bin"));
-  EXPECT_EQ(2, faults::writesAt(destinationPathOf("stuck.bin"), 600));
+  EXPECT_EQ(2, faults::writesAt(partPathOf("stuck.bin"), 600));
   ASSERT_EQ(60u, recorded.stateTexts.size());
   EXPECT_EQ("60%", recorded.stateTexts.back());
   EXPECT_EQ("Unable write to file\r\nCopied stuck.bin\r\n", console());
@@ -94,7 +94,7 @@ TEST_F(CopyInBlocks, ReadsBadDestinationByteBackAloneDepthVerifyTimes) {
   settings.verifyData = true;
   settings.depthVerify = 3;
   std::string bytes = patternBytes(3000);
-  std::string destination = destinationPathOf("check.bin");
+  std::string destination = partPathOf("check.bin");
   faults::failReads(destination, 1234, 2);
   faults::failReads(destination, 2345, -1, faults::ReadFailure::noByte);
   copy("check.bin", bytes);
@@ -110,7 +110,7 @@ TEST_F(CopyInBlocks, FallsBackToByteStepsWhenLongReadsFailWhole) {
   std::string bytes = patternBytes(300);
   writeSource("refused.bin", bytes);
   faults::failLongReads(sourcePathOf("refused.bin"), -1);
-  faults::failLongReads(destinationPathOf("refused.bin"), -1);
+  faults::failLongReads(partPathOf("refused.bin"), -1);
   copy("refused.bin");
   EXPECT_EQ(bytes, destinationContent("refused.bin"));
   EXPECT_EQ(300, fileBytesRead);

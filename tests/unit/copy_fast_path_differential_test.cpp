@@ -206,14 +206,14 @@ class CopyFastPath : public CopyOneFile {
   void armFaults(const FaultCase& c) {
     faults::reset();
     for (const ReadFault& f : c.readFaults) {
-      std::string path = f.onDestination ? destinationPathOf(kName) : sourcePathOf(kName);
+      std::string path = f.onDestination ? partPathOf(kName) : sourcePathOf(kName);
       if (f.kind == ReadFault::failing)
         faults::failReadRange(path, f.first, f.last, f.times, f.how);
       if (f.kind == ReadFault::wrong) faults::corruptReadRange(path, f.first, f.last);
       if (f.kind == ReadFault::longReads) faults::failLongReads(path, f.times);
     }
     for (const WriteFault& f : c.writeFaults) {
-      faults::failWrites(destinationPathOf(kName), f.offset, f.times);
+      faults::failWrites(partPathOf(kName), f.offset, f.times);
     }
   }
 
@@ -280,7 +280,7 @@ class CopyFastPath : public CopyOneFile {
     std::vector<std::int64_t> reads;
     for (const ReadFault& f : c.readFaults) {
       if (f.kind != ReadFault::failing) continue;
-      std::string path = f.onDestination ? destinationPathOf(kName) : sourcePathOf(kName);
+      std::string path = f.onDestination ? partPathOf(kName) : sourcePathOf(kName);
       for (std::int64_t offset = f.first; offset <= f.last; ++offset) {
         reads.push_back(faults::singleByteReadsAt(path, offset));
       }

@@ -169,6 +169,11 @@ class CopyOneFile : public ::testing::Test {
   std::string destinationPathOf(const std::string& name) const {
     return root_ + "/destination/" + name;
   }
+  // The name the copy of `name` is written under until it is done: faults on the destination's
+  // writes and closes are armed on it.
+  std::string partPathOf(const std::string& name) const {
+    return destinationPathOf(name) + std::string(kPartSuffix);
+  }
 
   // Writes a source file of `name` holding `bytes`.
   void writeSource(const std::string& name, const std::string& bytes) const {

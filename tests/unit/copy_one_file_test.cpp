@@ -69,9 +69,9 @@ TEST_F(CopyOneFile, ByteStepsMoveOneBytePerPlatformCall) {
   for (std::int64_t offset = 0; offset < 300; ++offset) {
     ASSERT_EQ(1, faults::readsAt(sourcePathOf("unit.bin"), offset)) << offset;
     ASSERT_EQ(1, faults::singleByteReadsAt(sourcePathOf("unit.bin"), offset)) << offset;
-    ASSERT_EQ(1, faults::writesAt(destinationPathOf("unit.bin"), offset)) << offset;
+    ASSERT_EQ(1, faults::writesAt(partPathOf("unit.bin"), offset)) << offset;
     // Verification reads each byte back exactly depthVerify times, whatever the first read gave.
-    ASSERT_EQ(3, faults::singleByteReadsAt(destinationPathOf("unit.bin"), offset)) << offset;
+    ASSERT_EQ(3, faults::singleByteReadsAt(partPathOf("unit.bin"), offset)) << offset;
   }
   EXPECT_EQ(300, fileBytesVerified);
 }

@@ -13,9 +13,9 @@ namespace {
 TEST_F(CopyOneFile, WritesByteAgainAtSamePlaceUntilItIsWritten) {
   writeDepth = 4;
   std::string bytes = patternBytes(50);
-  faults::failWrites(destinationPathOf("retry.bin"), 7, 3);
+  faults::failWrites(partPathOf("retry.bin"), 7, 3);
   copy("retry.bin", bytes);
-  EXPECT_EQ(4, faults::writesAt(destinationPathOf("retry.bin"), 7));
+  EXPECT_EQ(4, faults::writesAt(partPathOf("retry.bin"), 7));
   EXPECT_EQ(bytes, destinationContent("retry.bin"));
   EXPECT_EQ(50, fileBytesWritten);
   EXPECT_EQ("Copied retry.bin\r\n", console());
@@ -24,9 +24,9 @@ TEST_F(CopyOneFile, WritesByteAgainAtSamePlaceUntilItIsWritten) {
 TEST_F(CopyOneFile, StopsAfterByteThatCannotBeWritten) {
   writeDepth = 2;
   std::string bytes = patternBytes(100);
-  faults::failWrites(destinationPathOf("stuck.bin"), 30, -1);
+  faults::failWrites(partPathOf("stuck.bin"), 30, -1);
   copy("stuck.bin", bytes);
-  EXPECT_EQ(3, faults::writesAt(destinationPathOf("stuck.bin"), 30));
+  EXPECT_EQ(3, faults::writesAt(partPathOf("stuck.bin"), 30));
   EXPECT_EQ(0, faults::singleByteReadsAt(sourcePathOf("stuck.bin"), 31));
   EXPECT_EQ(bytes.substr(0, 30), destinationContent("stuck.bin"));
   EXPECT_EQ(31, fileBytesRead);
@@ -37,7 +37,7 @@ TEST_F(CopyOneFile, StopsAfterByteThatCannotBeWritten) {
 TEST_F(CopyOneFile, ReportsByteThatCannotBeWrittenInConsoleAndLog) {
   settings.printDetail = true;
   writeDepth = 1;
-  faults::failWrites(destinationPathOf("stuck.bin"), 30, -1);
+  faults::failWrites(partPathOf("stuck.bin"), 30, -1);
   copy("stuck.bin", patternBytes(100));
   EXPECT_EQ("Unable write to file\r\nCopied stuck.bin: 31bytes, written 30bytes\r\n", console());
   std::vector<LogLine> expected = {
@@ -51,7 +51,7 @@ TEST_F(CopyOneFile, StopsOnUnwritableByteEvenWhenHaltOnFirstErrorIsOff) {
   settings.haltOnFirstError = false;
   settings.verifyData = true;
   writeDepth = 1;
-  faults::failWrites(destinationPathOf("end.bin"), 0, -1);
+  faults::failWrites(partPathOf("end.bin"), 0, -1);
   copy("end.bin", patternBytes(10));
   EXPECT_EQ("", destinationContent("end.bin"));
   EXPECT_EQ(1, fileBytesRead);
@@ -69,9 +69,9 @@ TEST_F(CopyOneFile, CountsByteUnverifiedWhenItsReadBackFails) {
   settings.verifyData = true;
   settings.printDetail = true;
   settings.depthVerify = 2;
-  faults::failReads(destinationPathOf("check.bin"), 4, 2);
+  faults::failReads(partPathOf("check.bin"), 4, 2);
   copy("check.bin", patternBytes(10));
-  EXPECT_EQ(2, faults::singleByteReadsAt(destinationPathOf("check.bin"), 4));
+  EXPECT_EQ(2, faults::singleByteReadsAt(partPathOf("check.bin"), 4));
   EXPECT_EQ(10, fileBytesWritten);
   EXPECT_EQ(9, fileBytesVerified);
   EXPECT_EQ(patternBytes(10), destinationContent("check.bin"));
@@ -85,9 +85,9 @@ TEST_F(CopyOneFile, CountsByteUnverifiedWhenItsReadBackFails) {
 TEST_F(CopyOneFile, LetsLastReadBackDecideVerification) {
   settings.verifyData = true;
   settings.depthVerify = 3;
-  faults::failReads(destinationPathOf("last.bin"), 4, 2, faults::ReadFailure::noByte);
+  faults::failReads(partPathOf("last.bin"), 4, 2, faults::ReadFailure::noByte);
   copy("last.bin", patternBytes(10));
-  EXPECT_EQ(3, faults::singleByteReadsAt(destinationPathOf("last.bin"), 4));
+  EXPECT_EQ(3, faults::singleByteReadsAt(partPathOf("last.bin"), 4));
   EXPECT_EQ(10, fileBytesVerified);
   std::vector<LogLine> expected = {
       {LogEntryKind::plain, "Read 10bytes of 10bytes, written 10bytes, verified 10bytes"}};
@@ -99,7 +99,7 @@ TEST_F(CopyOneFile, CountsByteUnverifiedWhenItsReadBackDiffers) {
   settings.printDetail = true;
   // A destination that does not hold byte 10 as written: it reads back with its bits inverted.
   const std::string name = "slip.bin";
-  faults::corruptReadRange(destinationPathOf(name), 10, 10);
+  faults::corruptReadRange(partPathOf(name), 10, 10);
   copy(name, patternBytes(100));
   EXPECT_EQ(100, fileBytesWritten);
   EXPECT_EQ(99, fileBytesVerified);
@@ -114,7 +114,7 @@ TEST_F(CopyOneFile, ReadsNothingBackWhenVerifyDataIsOff) {
   settings.depthVerify = 3;
   copy("plain.bin", patternBytes(10));
   for (std::int64_t offset = 0; offset < 10; ++offset) {
-    EXPECT_EQ(0, faults::readsAt(destinationPathOf("plain.bin"), offset));
+    EXPECT_EQ(0, faults::readsAt(partPathOf("plain.bin"), offset));
   }
   EXPECT_EQ(0, fileBytesVerified);
 }

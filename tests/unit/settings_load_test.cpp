@@ -1,6 +1,11 @@
 // Reading "sorvel.ini": line ends, the forms of flag, number and text lines, the 255-byte cut, and
 // files that cannot be read.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 #include "settings_test_support.h"
@@ -260,6 +265,38 @@ TEST_F(SettingsLoad, MissingFileKeepsTheDefaultsAndChecksTheirBoxes) {
   EXPECT_FALSE(settingsFileUnread);
   // enableLog, rewriteLog, printProgress, enableConsole and saveSettings.
   EXPECT_EQ("11100010100", checkedBoxes());
+}
+
+}  // namespace
+
+namespace {
+
+// Settings files that never end or never answer: a link to an endless device, a character
+// device, a pipe with no writer, and a file past any real settings file's size. Each is read no
+// further than the bound (or not at all), keeps the defaults and is left as it is at exit.
+TEST_F(SettingsLoad, FileThatIsNoFileOrNeverEndsIsNotReadAndNotReplaced) {
+  namespace fs = std::filesystem;
+  const fs::path file = folder_ / kSettingsFileName;
+  const std::vector<std::function<void()>> makers = {
+      [&] { fs::create_symlink("/dev/zero", file); },
+      [&] { fs::create_symlink("/dev/urandom", file); },
+      [&] { fs::create_symlink("/dev/null", file); },
+      [&] { ASSERT_EQ(0, mkfifo(file.c_str(), 0600)); },
+      [&] { writeWholeFile(file, std::string(3 << 20, 'x') + "\r\ndepthRead: 5\r\n"); },
+  };
+  for (std::size_t index = 0; index < makers.size(); ++index) {
+    SCOPED_TRACE(index);
+    fs::remove(file);
+    makers[index]();
+    const fs::file_status before = fs::symlink_status(file);
+    setDefaultSettings();
+    loadSettings();
+    EXPECT_EQ(describe(defaultRecord()), describe(settings));
+    EXPECT_TRUE(settingsFileUnread);
+    saveSettingsFile();
+    EXPECT_EQ(before.type(), fs::symlink_status(file).type());
+  }
+  EXPECT_EQ(0, faults::readsAt(file.string(), 2 << 20));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // safe replacement of the old file (temporary file, read-only file, failures part-way).
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 #include "settings_test_support.h"
@@ -128,6 +129,37 @@ TEST_F(SettingsSave, SavedSourceAndDestinationComeFromThePathsNotTheFields) {
   ASSERT_EQ(39u, lines.size());
   EXPECT_EQ("lastSourceFile: new source", lines[36]);
   EXPECT_EQ("lastDestinyFolder: ", lines[38]);
+}
+
+// A saved path is read back as itself or, when its line would not be read back whole, as the
+// empty text: never as another path. "lastSourceFile: " is 16 bytes, "lastDestinyFolder: " 19,
+// and the reader keeps 255 bytes of a line.
+TEST_F(SettingsSave, SavedPathIsReadBackWholeOrEmptyNeverCut) {
+  struct Case {
+    std::string path;
+    bool sourceKept;
+    bool destinationKept;
+  };
+  const std::vector<Case> cases = {
+      {std::string(236, 'd'), true, true},   {std::string(237, 'd'), true, false},
+      {std::string(239, 's'), true, false},  {std::string(240, 's'), false, false},
+      {std::string(255, 'f'), false, false}, {"/media/a\nb", false, false},
+      {"/media/a\rb", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.size());
+    settings.saveSourceFile = true;
+    settings.saveDestinyFolder = true;
+    sourcePath = text(c.path);
+    destinationPath = text(c.path);
+    saveSettingsFile();
+    setDefaultSettings();
+    sourcePath = text("stale");
+    destinationPath = text("stale");
+    loadSettings();
+    EXPECT_EQ(c.sourceKept ? c.path : "", toString(sourcePath));
+    EXPECT_EQ(c.destinationKept ? c.path : "", toString(destinationPath));
+  }
 }
 
 TEST_F(SettingsSave, DefaultsSurviveARoundTrip) {

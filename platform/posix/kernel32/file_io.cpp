@@ -1,4 +1,5 @@
-// ReadFile, WriteFile, SetFilePointer, GetFileSize, FlushFileBuffers and GetFileTime on handles
+// ReadFile, WriteFile, SetFilePointer, GetFileSize, GetFileType, FlushFileBuffers and GetFileTime
+// on handles
 // of CreateFileA. The Win32 file pointer is kept per handle; data moves with pread and pwrite at
 // that pointer (read and write for FIFOs and sockets, which have no position).
 #include <sys/stat.h>
@@ -197,6 +198,23 @@ DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
   DWORD low = static_cast<DWORD>(size);
   if (low == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
   return low;
+}
+
+DWORD WINAPI GetFileType(HANDLE file) {
+  std::shared_ptr<FileObject> object = fileFromHandle(file);
+  if (!object) return FILE_TYPE_UNKNOWN;
+  struct stat status {};
+  if (fstat(object->descriptor, &status) != 0) {
+    failWithErrno(errno);
+    return FILE_TYPE_UNKNOWN;
+  }
+  // As Windows reports them: files and disks, character devices (a console, NUL), pipes.
+  if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) return FILE_TYPE_DISK;
+  if (S_ISCHR(status.st_mode)) return FILE_TYPE_CHAR;
+  if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FILE_TYPE_PIPE;
+  // Windows clears the last error when the type is known to be unknown.
+  SetLastError(ERROR_SUCCESS);
+  return FILE_TYPE_UNKNOWN;
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE file) {

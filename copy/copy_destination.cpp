@@ -1,0 +1,62 @@
+// The destination of one copy: it is written under a temporary name beside the real one, so that
+// a copy that is interrupted never passes for a saved one, and it receives its real name when the
+// copy is done, by a rename that never replaces a file.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "copy/copy_job.h"
+#include "copy/copy_one_file.h"
+#include "platform/winapi.h"
+
+namespace {
+
+// How many numbered temporary names are tried after the plain one, when they are taken.
+constexpr int kPartNameCount = 100;
+// The longest file name, in bytes, that common file systems take.
+constexpr std::size_t kNameLimit = 255;
+constexpr unsigned char kContinuationMask = 0xC0;
+constexpr unsigned char kContinuationBits = 0x80;
+
+// Returns true for a byte that continues a UTF-8 character: a name is never cut before one.
+bool continuesCharacter(char byte) {
+  return (static_cast<unsigned char>(byte) & kContinuationMask) == kContinuationBits;
+}
+
+// Returns the temporary name of `name`: the name, kPartSuffix and, when `number` is above 0, the
+// number; the name is shortened so that the whole stays within kNameLimit bytes.
+std::string partName(std::string_view name, int number) {
+  std::string tail(kPartSuffix);
+  if (number > 0) tail += std::to_string(number);
+  std::size_t keep = name.size();
+  if (keep + tail.size() > kNameLimit) {
+    keep = kNameLimit - tail.size();
+    while (keep > 0 && continuesCharacter(name[keep])) --keep;
+  }
+  return std::string(name.substr(0, keep)) + tail;
+}
+
+}  // namespace
+
+bool createDestinationFile() {
+  const std::string name = toString(currentName);
+  for (int number = 0; number <= kPartNameCount; ++number) {
+    fileCopy.temporaryFile = destinationFolderPath + kPathSeparator + partName(name, number);
+    // CREATE_NEW: a file of that name, the user's or a leftover, is never touched; the next
+    // name is tried. Opened for reading too, since verification reads back through this handle;
+    // shared for deletion only, so that a copy whose handle cannot be closed can still be renamed.
+    fileCopy.destination =
+        CreateFileA(fileCopy.temporaryFile.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (fileCopy.destination != INVALID_HANDLE_VALUE) return true;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+bool giveRealName() {
+  // No MOVEFILE_REPLACE_EXISTING: a file that took the real name since the job's existence check
+  // is never replaced.
+  return MoveFileExA(fileCopy.temporaryFile.c_str(), fileCopy.destinationFile.c_str(), 0) != 0;
+}
