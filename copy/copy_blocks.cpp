@@ -116,17 +116,36 @@ struct BlocksEnd {
   std::int64_t byteStepsUntil;
 };
 
+// How many pieces a stretch whose read failed whole is read again in, at most, to find the spot
+// that failed it: each round costs one failed read (the piece holding the spot), so few rounds
+// with many pieces keep failed reads few, and the pieces that arrive cost little.
+constexpr std::int64_t kLocatePieces = 32;
+
+// Returns the size of the pieces in which `length` new bytes whose read failed whole are read
+// again: sectorBytes() times a power of two, the smallest that needs at most kLocatePieces pieces.
+// Returns 0 when the bytes are no more than one sector: the byte steps take them.
+std::int64_t locatePiece(std::int64_t length) {
+  std::int64_t piece = sectorBytes();
+  if (length <= piece) return 0;
+  while (piece * kLocatePieces < length) piece *= 2;
+  return piece;
+}
+
 // Copies blocks from `first`, a byte just read whole at its first attempt. Each block begins on the
 // last byte of the one before (or on `first`), which reads again without using up any failure.
 // A block that stops short leaves its first missing byte to the byte steps. A block that fails
-// whole, although it began on a good byte (a driver may refuse a long read over a bad area), leaves
-// all its bytes to the byte steps, so that the bad area is not read again by one more block.
+// whole, although it began on a good byte (a driver may refuse a long read over a bad area), is
+// read again in aligned pieces, and the piece that fails whole in smaller ones, down to one sector,
+// whose bytes are left to the byte steps: a bad spot costs a few reads, not one per healthy byte.
 BlocksEnd copyBlocksFrom(std::int64_t first) {
   std::int64_t anchor = first;
   std::int64_t next = first;
   std::int64_t size = firstBlock();
+  std::int64_t piece = 0;       // while a failed stretch is searched: the size of its pieces
+  std::int64_t stretchEnd = 0;  // the end of that stretch
   while (next < currentSize && !fileCopy.copyFailed) {
     std::int64_t end = next + std::min(size, currentSize - next);
+    if (piece > 0) end = std::min(stretchEnd, (next / piece + 1) * piece);
     if (next == anchor && end == next + 1) {
       // A block of the byte just read alone: copy it as read, and let the next block begin on it.
       finishByteAt(next, true);
@@ -134,18 +153,25 @@ BlocksEnd copyBlocksFrom(std::int64_t first) {
       continue;
     }
     std::int64_t arrived = readSourceBlock(anchor, end);
-    if (arrived == 0 && next == first) {
-      // The byte just read alone is copied as read; the byte steps go on after it.
-      finishByteAt(first, true);
-      return BlocksEnd{first + 1, end};
+    if (arrived == 0) {
+      // The byte just read alone is copied as read; the search goes on after it.
+      if (next == first) finishByteAt(next++, true);
+      piece = locatePiece(end - next);
+      stretchEnd = end;
+      if (piece == 0 || fileCopy.copyFailed) return BlocksEnd{next, end};
+      continue;
     }
-    if (arrived == 0) return BlocksEnd{next, end};
     std::int64_t fresh = std::max<std::int64_t>(0, arrived - (next - anchor));
     if (fresh > 0) copyArrivedBytes(next, next + fresh, sourceBlock.data() + (next - anchor));
     next += fresh;
     if (next < end) return BlocksEnd{next, next};
     anchor = next - 1;
     size = std::min(size * 2, largestBlock());
+    // A failed stretch that arrived whole in pieces: blocks start small again after it.
+    if (piece > 0 && next >= stretchEnd) {
+      piece = 0;
+      size = firstBlock();
+    }
   }
   return BlocksEnd{next, next};
 }
@@ -156,6 +182,11 @@ void copyAllBytesInBlocks() {
   std::int64_t offset = 0;
   std::int64_t byteStepsUntil = 0;
   while (offset < currentSize && !fileCopy.copyFailed) {
+    if (isGivenUp(offset)) {
+      finishByteAt(offset, false);
+      ++offset;
+      continue;
+    }
     // The byte steps' first attempt at this byte; blocks begin where it succeeds, unless the byte
     // lies in the stretch of a block that failed whole.
     bool read = readSourceByteOnce(offset);

@@ -130,13 +130,25 @@ void verifyWrittenByte(std::int64_t offset) {
   setFilePosition(fileCopy.destination, offset + 1);
 }
 
-void copyByteAt(std::int64_t offset) { finishByteAt(offset, readSourceByte(offset)); }
+std::int64_t sectorBytes() {
+  return std::clamp<std::int64_t>(settings.sectorSize, 1, kLargestSectorBytes);
+}
+
+bool isGivenUp(std::int64_t offset) { return offset < fileCopy.givenUpUntil; }
+
+void copyByteAt(std::int64_t offset) {
+  finishByteAt(offset, !isGivenUp(offset) && readSourceByte(offset));
+}
 
 void finishByteAt(std::int64_t offset, bool read) {
   if (read) {
     ++fileBytesRead;
   } else {
     substituteUnreadableByte();
+    // Sectors are aligned to offset 0; the last one ends with the file.
+    std::int64_t sector = sectorBytes();
+    std::int64_t sectorEnd = std::min(currentSize, (offset / sector + 1) * sector);
+    fileCopy.givenUpUntil = std::max(fileCopy.givenUpUntil, sectorEnd);
   }
   if (writeDestinationByte()) {
     ++fileBytesWritten;

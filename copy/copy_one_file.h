@@ -24,6 +24,9 @@ struct SingleFileCopy {
   bool copyFailed = false;           // the byte loop is to stop
   std::uint8_t lastPercent = 0;      // the last whole percentage shown
   std::int64_t sourcePosition = -1;  // where the next read of the source lands; -1 when unknown
+  // The bytes before this offset that lie in the sector of a byte that failed every read are
+  // given up without being read.
+  std::int64_t givenUpUntil = 0;
 };
 
 extern SingleFileCopy fileCopy;
@@ -77,6 +80,16 @@ bool retrySourceByte(std::int64_t offset);
 // Returns true when a byte was read; keeps fileCopy.sourcePosition up to date.
 bool readSourceByte(std::int64_t offset);
 
+// The largest sector the copy works with; a larger sectorSize is taken as this.
+inline constexpr std::int64_t kLargestSectorBytes = 1 << 20;
+
+// Returns sectorSize as the copy uses it: from 1 to kLargestSectorBytes.
+std::int64_t sectorBytes();
+
+// Returns true when the byte at `offset` is given up unread: it lies after a byte of its sector
+// that failed every read.
+bool isGivenUp(std::int64_t offset);
+
 // Draws a substitute for an unreadable byte from copyRandom into fileCopy.dataByte, counts it in
 // fileCopy.unreadableBytes and sets fileCopy.copyFailed when haltOnFirstError is set.
 void substituteUnreadableByte();
@@ -94,12 +107,14 @@ bool writeDestinationByte();
 // position just after that byte.
 void verifyWrittenByte(std::int64_t offset);
 
-// Copies the byte at `offset`: read (or substitute), write, verify, show progress. Updates the
+// Copies the byte at `offset`: read (or substitute, unread when it is given up), write, verify,
+// show progress. Updates the
 // three counters and sets fileCopy.copyFailed when the copy is to stop after this byte.
 void copyByteAt(std::int64_t offset);
 
 // The rest of copyByteAt once the byte at `offset` has been read into fileCopy.dataByte (`read`)
-// or given up: counts or substitutes it, writes, verifies and shows progress.
+// or given up: counts or substitutes it, writes, verifies and shows progress. A byte given up
+// gives up the rest of its sector too (fileCopy.givenUpUntil).
 void finishByteAt(std::int64_t offset, bool read);
 
 // Blocks over healthy stretches (copy/copy_blocks.cpp, copy/copy_block_verify.cpp) --------------

@@ -8,8 +8,9 @@ constexpr SettingField flagField(std::string_view key, bool Settings::*flag) {
   return {key, FieldKind::flag, LineRule::always, flag, nullptr, nullptr, nullptr};
 }
 
-constexpr SettingField numberField(std::string_view key, std::int32_t Settings::*number) {
-  return {key, FieldKind::number, LineRule::always, nullptr, number, nullptr, nullptr};
+constexpr SettingField numberField(std::string_view key, std::int32_t Settings::*number,
+                                   LineRule rule = LineRule::always) {
+  return {key, FieldKind::number, rule, nullptr, number, nullptr, nullptr};
 }
 
 constexpr SettingField byteNumberField(std::string_view key, std::uint8_t Settings::*number) {
@@ -65,6 +66,7 @@ const SettingField kSettingFields[kSettingFieldCount] = {
     flagField("saveDestinyFolder", &Settings::saveDestinyFolder),
     textField("lastDestinyFolder", &Settings::lastDestinyFolder,
               LineRule::destinationPathWhenSaved),
+    numberField("sectorSize", &Settings::sectorSize, LineRule::whenNotOne),
 };
 
 const CheckBoxFlag kCheckBoxFlags[kCheckBoxCount] = {

@@ -37,6 +37,7 @@ struct Settings {
   std::int32_t depthVerify;
   std::uint8_t fontSizeHtmlLog;
   std::int32_t progressBarLatency;
+  std::int32_t sectorSize;  // the unit in which the source fails, in bytes; 1 for single bytes
   ShortText backgroundColorHtmlLog;
   ShortText fontColorHtmlLog;
   ShortText linkColorHtmlLog;

@@ -28,6 +28,8 @@ bool isLineWritten(const SettingField& field) {
       return settings.saveSourceFile;
     case LineRule::destinationPathWhenSaved:
       return settings.saveDestinyFolder;
+    case LineRule::whenNotOne:
+      return settings.*field.number != 1;
   }
   return false;
 }

@@ -120,24 +120,6 @@ TEST_F(CopyInBlocks, FallsBackToByteStepsWhenLongReadsFailWhole) {
   }
 }
 
-TEST_F(CopyInBlocks, CopiesStretchOfBlockThatFailedWholeByteByByteThenBlocksAgain) {
-  std::string bytes = patternBytes(10000);
-  writeSource("refused.bin", bytes);
-  std::string source = sourcePathOf("refused.bin");
-  faults::failLongReads(source, 1);
-  copy("refused.bin");
-  EXPECT_EQ(bytes, destinationContent("refused.bin"));
-  // The first block (bytes 0 to 4095) failed whole: each of its bytes is then read alone once and
-  // by no further block.
-  for (std::int64_t offset = 0; offset < 4096; ++offset) {
-    ASSERT_EQ(1, faults::singleByteReadsAt(source, offset)) << offset;
-    ASSERT_EQ(2, faults::readsAt(source, offset)) << offset;
-  }
-  EXPECT_EQ(1, faults::singleByteReadsAt(source, 4096));
-  EXPECT_EQ(0, faults::singleByteReadsAt(source, 4097));
-  EXPECT_EQ(10000, fileBytesRead);
-}
-
 TEST_F(CopyInBlocks, FindsNextRiseOfPercentageForEverySize) {
   std::mt19937_64 random(kSeed);
   std::vector<std::int64_t> sizes;

@@ -5,6 +5,7 @@
 // of every failing byte of the source and of the destination.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -95,9 +96,9 @@ std::string describe(const FaultCase& c) {
       << ", writeDepth " << c.writeDepthOfRun << ", depthVerify " << c.options.depthVerify
       << ", verifyData " << c.options.verifyData << ", halt " << c.options.haltOnFirstError
       << ", zero " << c.options.subDamagedBitByZero << ", textLike " << c.textLikeFile
-      << ", printProgress " << c.options.printProgress << ", printDetail " << c.options.printDetail
-      << ", updateTitle " << c.options.updateTitle << ", bar " << c.options.showProgressBar
-      << ", latency " << c.options.progressBarLatency;
+      << ", sectorSize " << c.options.sectorSize << ", printProgress " << c.options.printProgress
+      << ", printDetail " << c.options.printDetail << ", updateTitle " << c.options.updateTitle
+      << ", bar " << c.options.showProgressBar << ", latency " << c.options.progressBarLatency;
   for (const ReadFault& f : c.readFaults) {
     out << "\n  " << (f.onDestination ? "destination" : "source") << " "
         << (f.kind == ReadFault::failing ? "failing"
@@ -162,6 +163,8 @@ void randomOptions(Random& random, const Settings& base, FaultCase& c) {
   const int kLatencies[] = {0, 1, 1, 2, 3, 7};
   c.options.progressBarLatency = kLatencies[draw(random, 0, 5)];
   c.options.enableConsole = chance(random, 90);
+  const int kSectors[] = {1, 1, 2, 3, 4, 8, 16};
+  c.options.sectorSize = kSectors[draw(random, 0, 6)];
 }
 
 FaultCase randomCase(std::uint32_t seed, const CaseShape& shape, const Settings& base) {
@@ -331,6 +334,61 @@ class CopyFastPath : public CopyOneFile {
 
   Settings base_;
 };
+
+// The copy of a source whose bad bytes fail every read, by the rule itself: a byte that fails
+// every read gives up the rest of its aligned sector; the bytes before it are kept.
+std::string expectedWithZeros(const std::string& bytes, const std::vector<bool>& bad,
+                              std::int64_t sector) {
+  std::string copy = bytes;
+  std::int64_t givenUpUntil = 0;
+  for (std::int64_t at = 0; at < static_cast<std::int64_t>(bytes.size()); ++at) {
+    if (at < givenUpUntil || bad[at]) copy[at] = 0;
+    if (at >= givenUpUntil && bad[at]) givenUpUntil = (at / sector + 1) * sector;
+  }
+  return copy;
+}
+
+TEST_F(CopyFastPath, GivesUpTheRestOfEachBadSectorWhenLongReadsFailWhole) {
+  Random random(5000);
+  for (int round = 0; round < 150; ++round) {
+    std::int64_t sector = draw(random, 1, 40);
+    std::string bytes = patternBytes(draw(random, 1, 600));
+    std::int64_t size = static_cast<std::int64_t>(bytes.size());
+    writeSource(kName, bytes);
+    faults::reset();
+    std::vector<bool> bad(bytes.size(), false);
+    for (int n = draw(random, 0, 4); n > 0; --n) {
+      std::int64_t first = draw(random, 0, static_cast<int>(size - 1));
+      std::int64_t last = std::min<std::int64_t>(size - 1, first + draw(random, 0, 50));
+      faults::failReadRange(sourcePathOf(kName), first, last, -1);
+      for (std::int64_t at = first; at <= last; ++at) bad[at] = true;
+    }
+    if (chance(random, 50)) faults::failLongReads(sourcePathOf(kName), draw(random, 1, 3));
+    std::filesystem::remove(destinationPathOf(kName));
+    settings = base_;
+    settings.subDamagedBitByZero = true;
+    settings.sectorSize = static_cast<std::int32_t>(sector);
+    readDepth = draw(random, 1, 4);
+    copyBlockBytes = draw(random, 2, 64);
+    firstCopyBlockBytes = draw(random, 1, static_cast<int>(copyBlockBytes));
+    currentName = text(kName);
+    currentSize = size;
+    copyOneFile();
+    std::string expected = expectedWithZeros(bytes, bad, sector);
+    ASSERT_EQ(expected, destinationContent(kName)) << "round " << round << ", sector " << sector;
+    // Each bad byte that was read at all was read readDepth + 1 times, alone; every byte kept was
+    // read.
+    std::int64_t kept = 0;
+    for (std::int64_t at = 0; at < size; ++at) {
+      std::int64_t singles = faults::singleByteReadsAt(sourcePathOf(kName), at);
+      if (bad[at] && singles > 0) {
+        ASSERT_EQ(readDepth + 1, singles) << "round " << round;
+      }
+      if (expected[at] != 0) ++kept;
+    }
+    ASSERT_EQ(kept, fileBytesRead) << "round " << round;
+  }
+}
 
 TEST_F(CopyFastPath, GivesByteStepResultsWhenSourceIsHealthy) {
   CaseShape shape{64, 700, 0, 0, 0, 0};

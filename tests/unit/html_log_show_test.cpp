@@ -41,6 +41,7 @@ void useDistinctOptions() {
   // Options the section never lists.
   settings.subDamagedBitByZero = settings.saveSourceFile = settings.saveDestinyFolder = true;
   settings.progressBarLatency = 77;
+  settings.sectorSize = 4096;
   settings.lastSourceFile = text("last source");
   settings.lastDestinyFolder = text("last destination");
 }
@@ -54,7 +55,7 @@ std::string plainLines(const std::vector<std::string>& texts, const std::string&
 
 using SettingsSection = HtmlLogTest;
 
-TEST_F(SettingsSection, ListsThirtyFiveEntriesInOrderWithBrowserPath) {
+TEST_F(SettingsSection, ListsThirtyFiveEntriesInOrderWithBrowserPathAndSectorSizeLast) {
   useDistinctOptions();
   openLog();
   writeSettingsSection();
@@ -92,8 +93,9 @@ TEST_F(SettingsSection, ListsThirtyFiveEntriesInOrderWithBrowserPath) {
                                        "enableFasterCopy: no",
                                        "haltOnFirstError: yes",
                                        "waitEnterAfterEachCopy: yes",
-                                       "saveSettings: no"};
-  ASSERT_EQ(35u, expected.size());
+                                       "saveSettings: no",
+                                       "sectorSize: 4096"};
+  ASSERT_EQ(36u, expected.size());
   std::string whole = readWhole(folder_ / "run&log.htm");
   std::string section = whole.substr(whole.find("</FONT><BR>\r\n", whole.find("Logged ")) + 13);
   EXPECT_EQ(plainLines(expected, "<FONT FACE=Verdana SIZE=2 COLOR=#B00002>"), section);

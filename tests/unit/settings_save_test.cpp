@@ -1,10 +1,12 @@
 // Writing "sorvel.ini": the lines and their order, the round trips through the file, and the
 // safe replacement of the old file (temporary file, read-only file, failures part-way).
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/settings_internal.h"
 #include "settings_test_support.h"
 
 namespace {
@@ -66,6 +68,7 @@ void changeEveryField(const std::string& browser) {
   settings.depthVerify = 5;
   settings.fontSizeHtmlLog = 255;
   settings.progressBarLatency = 20;
+  settings.sectorSize = 2048;
   settings.backgroundColorHtmlLog = text("000000");
   settings.fontColorHtmlLog = text("C0C0C0");
   settings.linkColorHtmlLog = text("00ff00");
@@ -117,6 +120,34 @@ TEST_F(SettingsSave, ConditionalLinesStandAtTheirPlaces) {
   EXPECT_EQ("lastDestinyFolder: C:\\floppy", lines[39]);
 }
 
+TEST_F(SettingsSave, SectorSizeLineIsReadLikeANumberAndWrittenLastOnlyWhenNotOne) {
+  // The value after "sectorSize: ", the sectorSize it leaves when it was 512, and the last line
+  // then written.
+  struct Row {
+    const char* value;
+    std::int32_t sectorSize;
+    const char* lastLine;
+  };
+  const Row kRows[] = {{"4096", 4096, "sectorSize: 4096"},
+                       {"1", 1, "saveDestinyFolder: no"},
+                       {" $800", 2048, "sectorSize: 2048"},
+                       {"0", 512, "sectorSize: 512"},
+                       {"-512", 512, "sectorSize: 512"},
+                       {"4k", 512, "sectorSize: 512"},
+                       {"", 512, "sectorSize: 512"},
+                       {"99999999999", 512, "sectorSize: 512"},
+                       {"2147483647", 2147483647, "sectorSize: 2147483647"}};
+  for (const Row& row : kRows) {
+    settings.sectorSize = 512;
+    applySettingLine(text(std::string("sectorSize: ") + row.value));
+    EXPECT_EQ(row.sectorSize, settings.sectorSize) << row.value;
+    saveSettingsFile();
+    std::vector<std::string> lines = linesOf(settingsFileBytes());
+    EXPECT_EQ(row.sectorSize == 1 ? 37u : 38u, lines.size()) << row.value;
+    EXPECT_EQ(row.lastLine, lines.back()) << row.value;
+  }
+}
+
 TEST_F(SettingsSave, SavedSourceAndDestinationComeFromThePathsNotTheFields) {
   settings.saveSourceFile = true;
   settings.saveDestinyFolder = true;
@@ -164,8 +195,9 @@ TEST_F(SettingsSave, SavedPathIsReadBackWholeOrEmptyNeverCut) {
 
 TEST_F(SettingsSave, DefaultsSurviveARoundTrip) {
   saveSettingsFile();
-  // Every field the file carries is changed; the three it leaves out are set to their defaults.
+  // Every field the file carries is changed; the four it leaves out are set to their defaults.
   changeEveryField("");
+  settings.sectorSize = 1;
   settings.lastSourceFile = ShortText{};
   settings.lastDestinyFolder = ShortText{};
   loadSettings();

@@ -126,6 +126,7 @@ inline std::string describe(const Settings& record) {
   SETTINGS_TEST_NUMBER(depthVerify)
   SETTINGS_TEST_NUMBER(fontSizeHtmlLog)
   SETTINGS_TEST_NUMBER(progressBarLatency)
+  SETTINGS_TEST_NUMBER(sectorSize)
   SETTINGS_TEST_TEXT(backgroundColorHtmlLog)
   SETTINGS_TEST_TEXT(fontColorHtmlLog)
   SETTINGS_TEST_TEXT(linkColorHtmlLog)
