@@ -65,7 +65,7 @@ ShortText splitSettingLine(const ShortText& line, ShortText& key) {
 }
 
 // Returns whether `value` is a whole number within the signed 32-bit range and stores it in
-// `number` then; see setting_fields.h for the accepted forms.
+// `number` then; see settings_internal.h for the accepted forms.
 bool convertSettingNumber(std::string_view value, std::int32_t& number) {
   std::size_t at = 0;
   while (at < value.size() && (value[at] == kBlank || value[at] == kTab)) ++at;
