@@ -17,6 +17,7 @@
 
 #include "app/main_window.h"
 #include "copy/copy_job.h"
+#include "copy/copy_knobs.h"
 #include "copy/copy_one_file.h"
 #include "log/html_log.h"
 #include "platform/posix/driver/headless/headless.h"

@@ -15,6 +15,11 @@ add_library(win32_headless STATIC ${WIN32_HEADLESS_SOURCES})
 target_link_libraries(win32_headless PUBLIC win32_posix)
 target_compile_options(win32_headless PRIVATE ${SORVEL_WARNINGS})
 
+# The fault layer of the tests and benchmarks; the program never links it.
+add_library(win32_faults STATIC ${CMAKE_SOURCE_DIR}/platform/posix/faults/faults.cpp)
+target_link_libraries(win32_faults PUBLIC win32_posix)
+target_compile_options(win32_faults PRIVATE ${SORVEL_WARNINGS})
+
 # Debian's FLTK CMake package is incomplete; the library is found directly.
 find_path(FLTK_INCLUDE_DIR FL/Fl.H REQUIRED)
 find_library(FLTK_LIBRARY fltk REQUIRED)

@@ -12,7 +12,7 @@ function(sorvel_add_test_files folder)
     get_filename_component(name ${source} NAME_WE)
     set(target ${folder}_${name})
     add_executable(${target} ${source})
-    target_link_libraries(${target} PRIVATE sorvel_program win32_headless win32_posix
+    target_link_libraries(${target} PRIVATE sorvel_program win32_headless win32_faults win32_posix
       GTest::gtest_main)
     target_compile_options(${target} PRIVATE ${SORVEL_WARNINGS})
     target_compile_definitions(${target} PRIVATE SORVEL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "copy/copy_job.h"
+#include "copy/copy_knobs.h"
 #include "copy/copy_one_file.h"
 #include "settings/settings.h"
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "copy/copy_job.h"
+#include "copy/copy_knobs.h"
 #include "settings/settings.h"
 
 SingleFileCopy fileCopy;

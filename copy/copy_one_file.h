@@ -119,18 +119,8 @@ void finishByteAt(std::int64_t offset, bool read);
 
 // Blocks over healthy stretches (copy/copy_blocks.cpp, copy/copy_block_verify.cpp) --------------
 
-// The most bytes one block read, write or read-back moves, unless a test sets copyBlockBytes.
-inline constexpr std::int64_t kCopyBlockBytes = 1 << 20;
-// The first block after the start and after every stretch copied byte by byte; blocks double from
-// it while they arrive whole, up to copyBlockBytes (unless a test sets firstCopyBlockBytes).
-inline constexpr std::int64_t kFirstCopyBlockBytes = 4096;
-
-extern std::int64_t copyBlockBytes;
-extern std::int64_t firstCopyBlockBytes;
-
-// When set, copyOneFile takes every byte through the byte steps alone. Only tests set it, to
-// compare the two ways of copying.
-extern bool copyByteByByte;
+// The block sizes and the way of copying are set in copy/copy_knobs.h, which only the copy's own
+// files, tests and benchmarks include.
 
 // Copies the source from offset 0 to currentSize - 1 (or until the copy fails): blocks where the
 // source reads whole, the byte steps from the first byte of a stretch that does not. Every result

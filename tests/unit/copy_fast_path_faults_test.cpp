@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/posix/kernel32/faults.h"
+#include "platform/posix/faults/faults.h"
 #include "platform/winapi.h"
 
 namespace {

@@ -18,10 +18,11 @@
 
 #include "app/main_window.h"
 #include "copy/copy_job.h"
+#include "copy/copy_knobs.h"
 #include "copy/copy_one_file.h"
 #include "log/html_log.h"
 #include "platform/posix/driver/headless/headless.h"
-#include "platform/posix/kernel32/faults.h"
+#include "platform/posix/faults/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
 #include "tests/file_contents.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/posix/kernel32/faults.h"
+#include "platform/posix/faults/faults.h"
 #include "platform/winapi.h"
 #include "tests/conformance/kernel32_scoped_temp_dir.h"
 

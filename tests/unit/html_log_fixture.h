@@ -17,7 +17,7 @@
 #include "log/html_log.h"
 #include "log/log_internal.h"
 #include "platform/posix/driver/headless/headless.h"
-#include "platform/posix/kernel32/faults.h"
+#include "platform/posix/faults/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
 #include "tests/file_contents.h"

@@ -20,7 +20,7 @@
 
 #include "app/main_window.h"
 #include "platform/posix/driver/headless/headless.h"
-#include "platform/posix/kernel32/faults.h"
+#include "platform/posix/faults/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
 #include "settings/settings_internal.h"

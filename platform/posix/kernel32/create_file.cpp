@@ -157,10 +157,11 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   // The handle's path serves only the test layer's faults and counts. Making a relative path
   // absolute reads the current folder, one more system call per open (the log is opened for
   // each entry), so that is done only while the test layer is armed.
+  const FaultHooks* hooks = faultHooks();
   std::string path =
-      fileName[0] == '/' || faults::hooks::active() ? absoluteNormalPath(fileName) : std::string();
-  if (faults::hooks::active()) {
-    if (auto error = faults::hooks::onOpen(path)) return failHandle(*error);
+      fileName[0] == '/' || hooks != nullptr ? absoluteNormalPath(fileName) : std::string();
+  if (hooks != nullptr) {
+    if (auto error = hooks->onOpen(path)) return failHandle(*error);
   }
   OpenRequest request{desiredAccess, shareMode, creationDisposition, flagsAndAttributes};
   // TRUNCATE_EXISTING needs GENERIC_WRITE.
@@ -183,8 +184,8 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   if (std::optional<DWORD> failed = closeFailure(object)) return failWith(*failed);
   std::shared_ptr<FileObject> file = fileFromHandle(object);
   if (!file) return FALSE;
-  if (faults::hooks::active()) {
-    if (auto error = faults::hooks::onClose(file->path)) return failWith(*error);
+  if (const FaultHooks* hooks = faultHooks()) {
+    if (auto error = hooks->onClose(file->path)) return failWith(*error);
   }
   if (!removeHandle(object)) return failWith(ERROR_INVALID_HANDLE);
   // Linux releases the descriptor even when close fails, so the handle cannot be closed again;

@@ -1,5 +1,6 @@
-// The places where the kernel32 calls consult the test fault layer (faults.h). Each call first
-// tests active(), one relaxed atomic load, and only then calls a hook.
+// The points where the kernel32 calls let a test library change their outcome: a table of hooks
+// that a test installs and the program never does. With no table installed each point costs one
+// atomic load of a null pointer, and the program contains no fault of its own.
 #pragma once
 
 #include <atomic>
@@ -7,49 +8,56 @@
 #include <optional>
 #include <string>
 
-#include "platform/posix/kernel32/faults.h"
 #include "platform/winapi.h"
 
-namespace faults::hooks {
+namespace kernel32 {
 
-extern std::atomic<bool> armed;
+// How a read that a hook makes fail ends.
+enum class ReadFailure {
+  error,   // ReadFile returns FALSE, GetLastError gives ERROR_CRC, 0 bytes read
+  noByte,  // ReadFile returns TRUE with 0 bytes read
+};
 
-// Returns true when a test has armed a fault, counting or a fixed clock.
-inline bool active() { return armed.load(std::memory_order_relaxed); }
-
-// Counts a CreateFileA on `path` and returns the error it must fail with, if any.
-std::optional<DWORD> onOpen(const std::string& path);
-
-// Counts a CloseHandle on a handle of `path` and returns the error it must fail with, if any.
-std::optional<DWORD> onClose(const std::string& path);
-
-// Returns the error a CreateDirectoryA on `path` must fail with, if any.
-std::optional<DWORD> onCreateDirectory(const std::string& path);
-
-// What a ReadFile of `length` bytes at `offset` may do: read `length` bytes (at most the asked
+// What a ReadFile of a length at an offset may do: read `length` bytes (at most the asked
 // length), or fail at once as `how` says.
 struct ReadPlan {
   std::uint32_t length;
   bool fails;
   ReadFailure how;
 };
-ReadPlan onRead(const std::string& path, std::int64_t offset, std::uint32_t length);
 
-// Inverts the bits of the bytes of `buffer` (`count` bytes read at `offset` of `path`) that a
-// test made read back wrong.
-void corruptDelivered(const std::string& path, std::int64_t offset, void* buffer,
-                      std::uint32_t count);
-
-// What a WriteFile of `length` bytes at `offset` may do: write `length` bytes, then fail with
-// `error` when `fails` is set.
+// What a WriteFile of a length at an offset may do: write `length` bytes, then fail with `error`
+// when `fails` is set.
 struct WritePlan {
   std::uint32_t length;
   bool fails;
   DWORD error;
 };
-WritePlan onWrite(const std::string& path, std::int64_t offset, std::uint32_t length);
 
-// Returns the time a test fixed for GetLocalTime, if any.
-std::optional<SYSTEMTIME> fixedLocalTime();
+// Paths are absolute and lexically normal (see paths.h). A hook that returns an error makes the
+// call fail with it before anything is done.
+struct FaultHooks {
+  std::optional<DWORD> (*onOpen)(const std::string& path);   // every CreateFileA
+  std::optional<DWORD> (*onClose)(const std::string& path);  // every CloseHandle of a file
+  std::optional<DWORD> (*onCreateDirectory)(const std::string& path);
+  ReadPlan (*onRead)(const std::string& path, std::int64_t offset, std::uint32_t length);
+  // Changes the `count` bytes read at `offset` of `path` into what the medium delivers.
+  void (*corruptDelivered)(const std::string& path, std::int64_t offset, void* buffer,
+                           std::uint32_t count);
+  WritePlan (*onWrite)(const std::string& path, std::int64_t offset, std::uint32_t length);
+  std::optional<SYSTEMTIME> (*fixedLocalTime)();  // the time GetLocalTime gives, if fixed
+};
 
-}  // namespace faults::hooks
+extern std::atomic<const FaultHooks*> installedFaultHooks;
+
+// Installs `hooks` (nullptr: none) for every later call, on every thread.
+inline void installFaultHooks(const FaultHooks* hooks) {
+  installedFaultHooks.store(hooks, std::memory_order_release);
+}
+
+// The installed hooks, or nullptr: the state of the program.
+inline const FaultHooks* faultHooks() {
+  return installedFaultHooks.load(std::memory_order_acquire);
+}
+
+}  // namespace kernel32

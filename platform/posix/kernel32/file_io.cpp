@@ -119,18 +119,17 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
     return failWith(ERROR_INVALID_PARAMETER);
   }
   std::uint32_t length = bytesToRead;
-  if (faults::hooks::active()) {
-    faults::hooks::ReadPlan plan = faults::hooks::onRead(object->path, object->position, length);
-    if (plan.fails) {
-      return plan.how == faults::ReadFailure::noByte ? TRUE : failWith(ERROR_CRC);
-    }
+  const FaultHooks* hooks = faultHooks();
+  if (hooks != nullptr) {
+    ReadPlan plan = hooks->onRead(object->path, object->position, length);
+    if (plan.fails) return plan.how == ReadFailure::noByte ? TRUE : failWith(ERROR_CRC);
     length = plan.length;
   }
   ssize_t count = readAtPointer(*object, static_cast<char*>(buffer), length);
   if (count < 0) return failWithErrno(errno);
-  if (count > 0 && faults::hooks::active()) {
-    faults::hooks::corruptDelivered(object->path, object->position, buffer,
-                                    static_cast<std::uint32_t>(count));
+  if (count > 0 && hooks != nullptr) {
+    hooks->corruptDelivered(object->path, object->position, buffer,
+                            static_cast<std::uint32_t>(count));
   }
   object->position += count;
   *bytesRead = static_cast<DWORD>(count);
@@ -146,9 +145,9 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD b
     return failWith(ERROR_INVALID_PARAMETER);
   }
   std::uint32_t length = bytesToWrite;
-  faults::hooks::WritePlan plan{length, false, ERROR_SUCCESS};
-  if (faults::hooks::active())
-    plan = faults::hooks::onWrite(object->path, object->position, length);
+  WritePlan plan{length, false, ERROR_SUCCESS};
+  if (const FaultHooks* hooks = faultHooks())
+    plan = hooks->onWrite(object->path, object->position, length);
   std::uint32_t written = writeAtPointer(*object, static_cast<const char*>(buffer), plan.length);
   int writeError = errno;
   object->position += written;

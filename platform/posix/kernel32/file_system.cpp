@@ -130,8 +130,8 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
   settleMissingEntryError();  // folders may change from here on
   if (pathName == nullptr || *pathName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
-  if (faults::hooks::active()) {
-    if (auto error = faults::hooks::onCreateDirectory(absoluteNormalPath(pathName))) {
+  if (const FaultHooks* hooks = faultHooks()) {
+    if (auto error = hooks->onCreateDirectory(absoluteNormalPath(pathName))) {
       return failWith(*error);
     }
   }

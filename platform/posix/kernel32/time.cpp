@@ -99,8 +99,8 @@ BOOL WINAPI FileTimeToDosDateTime(const FILETIME* fileTime, LPWORD fatDate, LPWO
 
 void WINAPI GetLocalTime(LPSYSTEMTIME systemTime) {
   if (systemTime == nullptr) return;
-  if (faults::hooks::active()) {
-    if (std::optional<SYSTEMTIME> fixed = faults::hooks::fixedLocalTime()) {
+  if (const FaultHooks* hooks = faultHooks()) {
+    if (std::optional<SYSTEMTIME> fixed = hooks->fixedLocalTime()) {
       *systemTime = *fixed;
       return;
     }

@@ -1,12 +1,11 @@
 // Fault injection and call counting for tests (see faults.h for the rules).
-#include "platform/posix/kernel32/faults.h"
+#include "platform/posix/faults/faults.h"
 
 #include <algorithm>
 #include <map>
 #include <mutex>
 #include <vector>
 
-#include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/paths.h"
 
 namespace faults {
@@ -71,7 +70,7 @@ PathRecord& recordForTest(const std::string& path) {
   return recordOf(kernel32::absoluteNormalPath(path));
 }
 
-void arm() { hooks::armed.store(true, std::memory_order_relaxed); }
+void arm();  // installs the hook table below
 
 // Uses up one failure of `failure` when any is left; returns the error if so.
 std::optional<DWORD> takeFailure(CountedFailure& failure) {
@@ -158,9 +157,12 @@ void setCountedFailure(CountedFailure PathRecord::*failure, const std::string& p
 
 }  // namespace
 
+// The hooks the kernel32 calls consult while the layer is armed.
+namespace {
 namespace hooks {
 
-std::atomic<bool> armed{false};
+using kernel32::ReadPlan;
+using kernel32::WritePlan;
 
 std::optional<DWORD> onOpen(const std::string& path) {
   std::lock_guard<std::mutex> guard(lock);
@@ -229,7 +231,14 @@ std::optional<SYSTEMTIME> fixedLocalTime() {
   return fixedTime;
 }
 
+const kernel32::FaultHooks table{onOpen,  onClose,        onCreateDirectory, onRead,
+                                 corruptDelivered, onWrite, fixedLocalTime};
+
 }  // namespace hooks
+
+void arm() { kernel32::installFaultHooks(&hooks::table); }
+
+}  // namespace
 
 void reset() {
   std::lock_guard<std::mutex> guard(lock);
@@ -242,7 +251,7 @@ void disarm() {
   std::lock_guard<std::mutex> guard(lock);
   records.clear();
   fixedTime.reset();
-  hooks::armed.store(false, std::memory_order_relaxed);
+  kernel32::installFaultHooks(nullptr);
 }
 
 void startCounting() { arm(); }

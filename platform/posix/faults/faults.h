@@ -1,7 +1,9 @@
 // Fault injection and call counting for tests of the POSIX kernel32 layer.
 //
 // A test makes chosen kernel32 calls on a chosen path fail, and counts the calls that were made,
-// without any change to the code under test. The program itself never includes this header.
+// without any change to the code under test. This library is linked into tests and benchmarks
+// only: while it is armed it installs its table of kernel32 hooks (fault_hooks.h), and the
+// program, which never links it, has none.
 //
 // Paths. A path given here and the path a program passes to CreateFileA / CreateDirectoryA are
 // both made absolute (a relative path against the current folder at the time of the call) and
@@ -11,7 +13,7 @@
 // by a relative path while nothing was armed: that one never knew its absolute path.
 //
 // Cost. Nothing is looked up or recorded while the layer is disarmed: each hooked call first reads
-// one relaxed atomic flag. Any fail...() call, setLocalTime(), reset() and startCounting() arm
+// the installed hook table, a null pointer. Any fail...() call, setLocalTime(), reset() and startCounting() arm
 // the layer; disarm() returns it to the state of a program that never used it. Counts are only
 // recorded while the layer is armed, so a test that wants counts calls reset() (or
 // startCounting()) before the calls it counts.
@@ -38,6 +40,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/winapi.h"
 
 namespace faults {
@@ -46,16 +49,14 @@ namespace faults {
 // counting for the test that follows.
 void reset();
 
-// Removes every fault and count and stops recording: hooked calls cost one flag test again.
+// Removes every fault and count and stops recording: hooked calls cost one pointer load again.
 void disarm();
 
 // Arms counting without changing any fault.
 void startCounting();
 
-enum class ReadFailure {
-  error,   // ReadFile returns FALSE, GetLastError gives ERROR_CRC, 0 bytes read
-  noByte,  // ReadFile returns TRUE with 0 bytes read
-};
+// How a failing read ends: ReadFailure::error or ReadFailure::noByte.
+using ReadFailure = kernel32::ReadFailure;
 
 // The first `count` CreateFileA calls on `path` fail with `error`; nothing is opened or created.
 void failOpens(const std::string& path, int count, DWORD error = ERROR_ACCESS_DENIED);
