@@ -4,10 +4,12 @@
 // source and destination are typed into their edit boxes and Copy is clicked. bench/speed.sh times
 // it from outside; this program only runs the job.
 //
-//   bench_speed [--verify] [--off OPTION]... [--byte-by-byte] [--single-reads RULES] SOURCE
-//               DESTINATION
+//   bench_speed [--verify] [--off OPTION]... [--line LINE]... [--byte-by-byte]
+//               [--single-reads RULES] SOURCE DESTINATION
 //
 //   --verify         sets verifyData (its check box)
+//   --line LINE      applies LINE as a line of the settings file ("sectorSize: 512"), after the
+//                    defaults, in the order given
 //   --off OPTION     turns off showProgressBar, enableLog or printProgress (to see what they cost)
 //   --byte-by-byte   copies with the byte steps alone, as before the copy in blocks
 //   --single-reads   after the run, prints "single OFFSET COUNT FILE" for every byte of the test
@@ -30,6 +32,7 @@
 #include "platform/posix/faults/faults.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
+#include "settings/settings_internal.h"
 
 namespace {
 
@@ -42,6 +45,7 @@ const std::pair<const char*, bool Settings::*> kSwitchableOptions[] = {
 struct Arguments {
   bool verify = false;
   std::vector<bool Settings::*> off;
+  std::vector<std::string> lines;
   bool byteByByte = false;
   std::string rulesFile;
   std::string source;
@@ -64,6 +68,8 @@ bool parseArguments(int argc, char** argv, Arguments& arguments) {
         }
       }
       if (!known) return false;
+    } else if (argument == "--line" && index + 1 < argc) {
+      arguments.lines.push_back(argv[++index]);
     } else if (argument == "--byte-by-byte") {
       arguments.byteByByte = true;
     } else if (argument == "--single-reads" && index + 1 < argc) {
@@ -118,8 +124,8 @@ int main(int argc, char** argv) {
   Arguments arguments;
   if (!parseArguments(argc, argv, arguments)) {
     std::fputs(
-        "usage: bench_speed [--verify] [--off OPTION]... [--byte-by-byte] [--single-reads RULES] "
-        "SOURCE DESTINATION\n",
+        "usage: bench_speed [--verify] [--off OPTION]... [--line LINE]... [--byte-by-byte] "
+        "[--single-reads RULES] SOURCE DESTINATION\n",
         stderr);
     return 2;
   }
@@ -131,6 +137,7 @@ int main(int argc, char** argv) {
   createControls();
   settings.verifyData = arguments.verify;
   for (bool Settings::*option : arguments.off) settings.*option = false;
+  for (const std::string& line : arguments.lines) applySettingLine(text(line));
   pushCheckBoxes();
   copyByteByByte = arguments.byteByByte;
   if (!arguments.rulesFile.empty()) faults::startCounting();

@@ -112,9 +112,13 @@ void copyArrivedBytes(std::int64_t first, std::int64_t end, const std::uint8_t* 
 
 // Where the blocks from a byte stopped: the first byte that did not arrive in a block, and the end
 // of the stretch that the byte steps alone are to copy from there.
+// When the search has come down to pieces of one sector, the sectors up to sectorStepsUntil are
+// taken one by one instead: the byte steps' own first read of a sector's first byte tells whether
+// it is bad, which spares the failed read of the sector as a piece.
 struct BlocksEnd {
   std::int64_t next;
   std::int64_t byteStepsUntil;
+  std::int64_t sectorStepsUntil = 0;
 };
 
 // How many pieces a stretch whose read failed whole is read again in, at most, to find the spot
@@ -138,14 +142,16 @@ std::int64_t locatePiece(std::int64_t length) {
 // whole, although it began on a good byte (a driver may refuse a long read over a bad area), is
 // read again in aligned pieces, and the piece that fails whole in smaller ones, down to one sector,
 // whose bytes are left to the byte steps: a bad spot costs a few reads, not one per healthy byte.
-BlocksEnd copyBlocksFrom(std::int64_t first) {
+// Pieces of one sector (sectorSize above 1) are left to sector steps instead. Blocks read nothing
+// at or after `limit`.
+BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
   std::int64_t anchor = first;
   std::int64_t next = first;
   std::int64_t size = firstBlock();
   std::int64_t piece = 0;       // while a failed stretch is searched: the size of its pieces
   std::int64_t stretchEnd = 0;  // the end of that stretch
-  while (next < currentSize && !fileCopy.copyFailed) {
-    std::int64_t end = next + std::min(size, currentSize - next);
+  while (next < limit && !fileCopy.copyFailed) {
+    std::int64_t end = next + std::min(size, limit - next);
     if (piece > 0) end = std::min(stretchEnd, (next / piece + 1) * piece);
     if (next == anchor && end == next + 1) {
       // A block of the byte just read alone: copy it as read, and let the next block begin on it.
@@ -160,6 +166,7 @@ BlocksEnd copyBlocksFrom(std::int64_t first) {
       piece = locatePiece(end - next);
       stretchEnd = end;
       if (piece == 0 || fileCopy.copyFailed) return BlocksEnd{next, end};
+      if (piece == sectorBytes() && piece > 1) return BlocksEnd{next, next, end};
       continue;
     }
     std::int64_t fresh = std::max<std::int64_t>(0, arrived - (next - anchor));
@@ -182,6 +189,7 @@ BlocksEnd copyBlocksFrom(std::int64_t first) {
 void copyAllBytesInBlocks() {
   std::int64_t offset = 0;
   std::int64_t byteStepsUntil = 0;
+  std::int64_t sectorStepsUntil = 0;
   while (offset < currentSize && !fileCopy.copyFailed) {
     if (isGivenUp(offset)) {
       finishByteAt(offset, false);
@@ -192,9 +200,15 @@ void copyAllBytesInBlocks() {
     // lies in the stretch of a block that failed whole.
     bool read = readSourceByteOnce(offset);
     if (read && offset >= byteStepsUntil) {
-      BlocksEnd stopped = copyBlocksFrom(offset);
+      // Within sector steps, blocks end with the sector of their first byte.
+      std::int64_t limit = currentSize;
+      if (offset < sectorStepsUntil) {
+        limit = std::min(sectorStepsUntil, (offset / sectorBytes() + 1) * sectorBytes());
+      }
+      BlocksEnd stopped = copyBlocksFrom(offset, limit);
       offset = stopped.next;
       byteStepsUntil = stopped.byteStepsUntil;
+      if (stopped.sectorStepsUntil > 0) sectorStepsUntil = stopped.sectorStepsUntil;
       continue;
     }
     finishByteAt(offset, read || retrySourceByte(offset));

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Self-test of the test medium (tests/e2e/medium): it serves a folder read-only, fails exactly the
 # byte ranges its rules name (always, the first N reads, or slowly), answers block reads with the
-# good prefix, counts the reads of every failing byte, refuses every change, and handles files
-# beyond 4 GiB. Needs no display and does not start the program.
+# good prefix (or fails them whole, as a disk does), counts the reads of every failing byte and of
+# every file, refuses every change, and handles files beyond 4 GiB. Needs no display and does not start the program.
 set -u
 source "$(dirname "$0")/lib/e2e.sh"
 e2e_setup medium_test "${1:-}"
@@ -14,6 +14,7 @@ mkdir -p "$src"
 head -c 3000 /dev/urandom >"$src/good.bin"
 head -c 1000 /dev/urandom >"$src/bad.bin"
 head -c 1000 /dev/urandom >"$src/blocks.bin"
+head -c 1000 /dev/urandom >"$src/whole.bin"
 head -c 500 /dev/urandom >"$src/flaky.bin"
 head -c 100 /dev/urandom >"$src/slow.bin"
 head -c 100 /dev/urandom >"$src/locked.bin"
@@ -27,6 +28,7 @@ cat >"$E2E_DIR/rules" <<EOF
 bad.bin 100 109 fail 0
 bad.bin 500 500 fail 0
 blocks.bin 300 303 fail 0
+whole.bin 300 303 eio 0
 flaky.bin 50 52 flaky 2
 slow.bin 10 19 slow 600
 locked.bin 0 0 noopen 0
@@ -48,9 +50,9 @@ probe() { "$E2E_PROBE" "$@" | tr '\n' ' ' | sed 's/ $//'; }
 e2e_expect_same "healthy file through the medium" "$src/good.bin" "$mnt/good.bin"
 # The listing, in the medium's own order (by name, "." and ".." first), without the counts file.
 listing="$(ls -f "$mnt" | tr '\n' '|')"
-e2e_expect_equal "listing" \
-  ".|..|bad.bin|big.bin|blocks.bin|flaky.bin|good.bin|locked.bin|name with blanks.bin|slow.bin|" \
-  "$listing"
+expected_listing=".|..|bad.bin|big.bin|blocks.bin|flaky.bin|good.bin|locked.bin|"
+expected_listing+="name with blanks.bin|slow.bin|whole.bin|"
+e2e_expect_equal "listing" "$expected_listing" "$listing"
 [ "$(stat -c %A "$mnt/good.bin")" = "-r--r--r--" ] ||
   e2e_fail "files should show no write permission, got $(stat -c %A "$mnt/good.bin")"
 
@@ -72,6 +74,15 @@ cmp -s <(tail -c 499 "$src/bad.bin") <(tail -c 499 "$E2E_DIR/bad.out") ||
 # Blocks: a read that starts before a failing byte delivers the good prefix only; the next read,
 # starting at the failing byte, fails.
 e2e_expect_equal "block reads across 300-303" "256 44 300 EIO" "$(probe "$mnt/blocks.bin" 256 45 64)"
+# An "eio" range fails every read that touches it whole, even one that starts on a good byte; the
+# medium counts every read of the file and the failed ones.
+e2e_expect_equal "block reads across an eio range 300-303" \
+  "298 EIO 299 EIO 300 EIO 301 EIO 302 EIO 303 EIO 304 2" "$(probe "$mnt/whole.bin" 298 8 4)"
+e2e_expect_equal "byte-wise reads around an eio range" "299 1 300 EIO 303 EIO 304 1" \
+  "$(probe "$mnt/whole.bin" 299 1 1; echo -n ' '; probe "$mnt/whole.bin" 300 1 1; echo -n ' '
+    probe "$mnt/whole.bin" 303 2 1)"
+e2e_expect_equal "reads and failed reads of whole.bin" "11 8" \
+  "$(e2e_file_reads "$(e2e_counts "$mnt")" whole.bin)"
 
 # Flaky bytes fail the first two reads, then read correctly.
 e2e_expect_equal "first pass over flaky bytes" "49 1 50 EIO 51 EIO 52 EIO 53 1" \

@@ -203,6 +203,15 @@ e2e_starts() {
     }' <<<"$1"
 }
 
+# e2e_file_reads REPORT FILE: "READS FAILED": every read request of FILE the medium answered, and
+# those it answered with EIO.
+e2e_file_reads() {
+  awk -v file="$2" '$1 == "file" {
+      name = $0; sub(/^file [0-9]+ [0-9]+ /, "", name)
+      if (name == file) { reads = $2; failed = $3 }
+    } END { print reads + 0, failed + 0 }' <<<"$1"
+}
+
 # e2e_refused REPORT: how many attempts to change the medium it refused.
 e2e_refused() { awk '$1 == "refused" { print $2 }' <<<"$1"; }
 

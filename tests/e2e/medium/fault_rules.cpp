@@ -21,6 +21,8 @@ bool parseNumber(const std::string& text, std::uint64_t& value) {
 bool parseMode(const std::string& word, FaultMode& mode) {
   if (word == "fail")
     mode = FaultMode::kFail;
+  else if (word == "eio")
+    mode = FaultMode::kEio;
   else if (word == "flaky")
     mode = FaultMode::kFlaky;
   else if (word == "slow")
@@ -36,6 +38,8 @@ const char* modeName(FaultMode mode) {
   switch (mode) {
     case FaultMode::kFail:
       return "fail";
+    case FaultMode::kEio:
+      return "eio";
     case FaultMode::kFlaky:
       return "flaky";
     case FaultMode::kSlow:
@@ -103,6 +107,7 @@ ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::u
   if (offset >= fileSize || size == 0) return plan;
   std::uint64_t end = std::min(fileSize - offset, size) + offset;  // exclusive
   std::uint64_t firstBad = end;
+  bool failsWhole = false;
   for (FaultRule& rule : rules) {
     if (rule.file != file || rule.mode == FaultMode::kNoOpen) continue;
     if (rule.last < offset || rule.first >= end) continue;
@@ -113,12 +118,13 @@ ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::u
     for (std::uint64_t byte = from; byte <= to; ++byte) {
       std::uint32_t& count = rule.reads[byte - rule.first];
       ++count;
-      bool failing =
-          rule.mode == FaultMode::kFail || (rule.mode == FaultMode::kFlaky && count <= rule.amount);
+      bool failing = rule.mode == FaultMode::kFail || rule.mode == FaultMode::kEio ||
+                     (rule.mode == FaultMode::kFlaky && count <= rule.amount);
       if (failing) firstBad = std::min(firstBad, byte);
     }
+    if (rule.mode == FaultMode::kEio) failsWhole = true;
   }
-  plan.fails = firstBad == offset;
+  plan.fails = firstBad == offset || failsWhole;
   plan.deliver = plan.fails ? 0 : firstBad - offset;
   return plan;
 }
@@ -129,7 +135,16 @@ bool refusesOpen(const std::vector<FaultRule>& rules, const std::string& file) {
   });
 }
 
-std::string countsReport(const std::vector<FaultRule>& rules, std::uint64_t refusedWrites) {
+void countFileRead(std::map<std::string, FileReads>& files, const std::string& file,
+                   const ReadPlan& plan) {
+  FileReads& counts = files[file];
+  ++counts.reads;
+  if (plan.fails) ++counts.failed;
+}
+
+std::string countsReport(const std::vector<FaultRule>& rules,
+                         const std::map<std::string, FileReads>& files,
+                         std::uint64_t refusedWrites) {
   std::ostringstream out;
   out << "refused " << refusedWrites << "\n";
   for (const FaultRule& rule : rules) {
@@ -142,6 +157,9 @@ std::string countsReport(const std::vector<FaultRule>& rules, std::uint64_t refu
     for (std::size_t i = 0; i < rule.starts.size(); ++i) {
       out << "start " << rule.first + i << " " << rule.starts[i] << " " << rule.file << "\n";
     }
+  }
+  for (const auto& [file, counts] : files) {
+    out << "file " << counts.reads << " " << counts.failed << " " << file << "\n";
   }
   return out.str();
 }

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,6 +46,7 @@ struct Medium {
   std::string folder;      // the served folder, without a trailing "/"
   std::string countsFile;  // where the report goes at unmount; empty for none
   std::vector<FaultRule> rules;
+  std::map<std::string, FileReads> files;  // the reads of each file, by rule name
   std::uint64_t refusedWrites = 0;
   std::mutex lock;
 };
@@ -59,7 +61,7 @@ std::string ruleName(const char* path) { return path[0] == '/' ? path + 1 : path
 std::string currentReport() {
   Medium& m = medium();
   std::lock_guard<std::mutex> guard(m.lock);
-  return countsReport(m.rules, m.refusedWrites);
+  return countsReport(m.rules, m.files, m.refusedWrites);
 }
 
 // Counts and refuses an attempt to change the medium.
@@ -83,7 +85,7 @@ void mediumDestroy(void* data) {
   Medium& m = *static_cast<Medium*>(data);
   if (m.countsFile.empty()) return;
   std::ofstream out(m.countsFile, std::ios::trunc);
-  out << countsReport(m.rules, m.refusedWrites);
+  out << countsReport(m.rules, m.files, m.refusedWrites);
 }
 
 int mediumGetattr(const char* path, struct stat* st, fuse_file_info*) {
@@ -187,6 +189,7 @@ int mediumRead(const char* path, char* buffer, size_t size, off_t offset, fuse_f
     std::lock_guard<std::mutex> guard(m.lock);
     plan = planRead(m.rules, ruleName(path), static_cast<std::uint64_t>(offset), size,
                     static_cast<std::uint64_t>(st.st_size));
+    countFileRead(m.files, ruleName(path), plan);
   }
   if (plan.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(plan.delayMs));
   if (plan.fails) return -EIO;
