@@ -1,13 +1,15 @@
-// Verification of a written block: every byte is read back depthVerify times and the last read
-// decides, as the byte steps do byte by byte. The block is read back in passes; a pass reads in
-// one call as far as the bytes arrive. A byte that stops a read, or fails a read of its own,
-// becomes a suspect: it is read alone in this pass and in every later one, and no longer read is
-// let reach it. A longer read only ever begins on a byte that has already arrived whole, so it
-// cannot use up a failure of a bad byte; every bad byte is read exactly depthVerify times, alone,
-// as the byte steps read it.
+// Verification of a written block: the block is flushed to the medium, then every byte is read
+// back depthVerify times and the last read decides, with the results the byte steps give byte by
+// byte. The read-back reads whole sectors (copy/copy_read_back.cpp), so a read of a byte's sector
+// delivers that byte when nothing before it in the sector stops the read. The block's sectors are
+// read back in passes; a pass reads in one call as far as the bytes arrive. A read that stops short
+// leaves the rest of its sector undelivered in this pass, as the byte steps' read of that sector
+// would; a sector whose read fails whole is read alone from then on, and the sectors of a longer
+// read that fails whole are read alone in this pass.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "copy/copy_job.h"
@@ -16,98 +18,84 @@
 
 namespace {
 
-// The bytes read back in the current pass; in the last pass, the ones that decide.
-std::vector<std::uint8_t> checkBlock;
-// Destination offsets of the block that are read alone, in ascending order.
-std::vector<std::int64_t> suspects;
-// Offsets of the block whose read in the last pass delivered nothing.
-std::vector<std::int64_t> missing;
-
-// The state of one pass over the bytes first..end-1.
+// The state of one pass over the sectors that hold the bytes first..end-1.
 struct ReadBackPass {
-  std::int64_t first;
-  std::int64_t end;
-  bool firstPass;
+  std::int64_t low;   // the first sector's start
+  std::int64_t high;  // the end of the last sector
+  std::int64_t sector;
+  std::uint8_t* data;  // the bytes from `low` on, as this pass read them
   bool lastPass;
 };
 
-// Reads the destination from `start` up to `limit` into checkBlock in one call. Returns how many
-// bytes arrived (none when the read failed).
-std::int64_t readBackRun(const ReadBackPass& pass, std::int64_t start, std::int64_t limit) {
-  if (!setFilePosition(fileCopy.destination, start)) return 0;
-  DWORD count = 0;
-  std::uint8_t* into = checkBlock.data() + (start - pass.first);
-  if (!ReadFile(fileCopy.destination, into, static_cast<DWORD>(limit - start), &count, nullptr)) {
-    return 0;
-  }
-  return std::min<std::int64_t>(count, limit - start);
+// Sector starts of the block that are read alone, in ascending order.
+std::vector<std::int64_t> suspects;
+// Stretches of the block that the last pass did not deliver, [first, end).
+std::vector<std::pair<std::int64_t, std::int64_t>> missing;
+
+// Marks the sector at `start` as read alone, keeping the list in order.
+void addSuspect(std::int64_t start) {
+  auto place = std::lower_bound(suspects.begin(), suspects.end(), start);
+  if (place == suspects.end() || *place != start) suspects.insert(place, start);
 }
 
-// Reads the destination byte at `offset` alone into checkBlock; notes it as missing when the last
-// pass gets nothing. Returns true when the byte arrived.
-bool readBackAlone(const ReadBackPass& pass, std::int64_t offset) {
-  std::uint8_t byte = 0;
-  bool arrived =
-      setFilePosition(fileCopy.destination, offset) && readOneByte(fileCopy.destination, byte);
-  if (arrived) checkBlock[static_cast<std::size_t>(offset - pass.first)] = byte;
-  if (!arrived && pass.lastPass) missing.push_back(offset);
-  return arrived;
-}
-
-// Marks `offset` as a suspect, keeping the list in order.
-void addSuspect(std::int64_t offset) {
-  auto place = std::lower_bound(suspects.begin(), suspects.end(), offset);
-  if (place == suspects.end() || *place != offset) suspects.insert(place, offset);
-}
-
-// Returns the first suspect at or after `offset`, or `end` when there is none before it.
-std::int64_t nextSuspect(std::int64_t offset, std::int64_t end) {
-  auto place = std::lower_bound(suspects.begin(), suspects.end(), offset);
+// Returns the first suspect at or after `start`, or `end` when there is none before it.
+std::int64_t nextSuspect(std::int64_t start, std::int64_t end) {
+  auto place = std::lower_bound(suspects.begin(), suspects.end(), start);
   return place == suspects.end() ? end : std::min(*place, end);
 }
 
-// Reads every byte of the pass once: suspects alone, the others in runs that begin on a byte that
-// has arrived whole and end before the next suspect. The bytes of a run that fails whole,
-// although it began on a good byte, are read alone in this pass.
+// Notes the bytes first..end-1 as not delivered when this is the last pass.
+void noteMissing(const ReadBackPass& pass, std::int64_t first, std::int64_t end) {
+  if (pass.lastPass) missing.emplace_back(first, end);
+}
+
+// Reads every sector of the pass once: suspects alone, the others in runs up to the next suspect;
+// the sectors of a run that fails whole alone in this pass.
 void readBackOnce(const ReadBackPass& pass) {
-  std::int64_t at = pass.first;
-  std::int64_t aloneUntil = pass.first;
-  bool previousArrived = false;  // the byte before `at` arrived in this pass
-  while (at < pass.end) {
-    std::int64_t limit = nextSuspect(at, pass.end);
-    // Outside the first pass every byte that is no suspect has arrived whole before.
-    bool knownWhole = limit != at && !pass.firstPass;
-    if (limit == at || at < aloneUntil || (!previousArrived && !knownWhole)) {
-      bool arrived = readBackAlone(pass, at);
-      if (!arrived) addSuspect(at);
-      previousArrived = arrived;
-      ++at;
-      continue;
-    }
-    std::int64_t start = previousArrived ? at - 1 : at;
-    std::int64_t arrived = readBackRun(pass, start, limit);
-    if (arrived == 0) {
+  std::int64_t at = pass.low;
+  std::int64_t aloneUntil = pass.low;
+  while (at < pass.high) {
+    std::int64_t limit = nextSuspect(at, pass.high);
+    if (limit == at || at < aloneUntil) limit = at + pass.sector;
+    std::int64_t arrived = readBackSectors(pass.data + (at - pass.low), at, limit);
+    if (arrived == 0 && limit - at > pass.sector) {
       aloneUntil = limit;
       continue;
     }
-    at += std::max<std::int64_t>(0, arrived - (at - start));
-    previousArrived = true;
-    // The byte that stopped the read is read alone from now on.
-    if (at < limit) addSuspect(at);
+    if (arrived == 0) addSuspect(at);
+    std::int64_t reached = at + arrived;
+    if (reached >= limit || (arrived > 0 && reached % pass.sector == 0)) {
+      // Whole, or stopped at the start of a sector, which the next read begins with.
+      at = std::min(reached, limit);
+      continue;
+    }
+    // The read stopped inside a sector: the rest of that sector is not delivered.
+    std::int64_t sectorEnd = (reached / pass.sector + 1) * pass.sector;
+    noteMissing(pass, reached, sectorEnd);
+    at = sectorEnd;
   }
 }
 
-// Marks in `verified` the bytes whose last read delivered the written byte. Returns true when all
-// of them did.
-bool judgeLastPass(std::int64_t first, std::int64_t end, const std::uint8_t* written,
-                   std::vector<std::uint8_t>& verified) {
+// Marks in `verified` the bytes first..end-1 whose last read delivered the written byte. Returns
+// true when all of them did.
+bool judgeLastPass(const ReadBackPass& pass, std::int64_t first, std::int64_t end,
+                   const std::uint8_t* written, std::vector<std::uint8_t>& verified) {
   std::size_t length = static_cast<std::size_t>(end - first);
-  if (missing.empty() && std::memcmp(checkBlock.data(), written, length) == 0) return true;
+  const std::uint8_t* readBack = pass.data + (first - pass.low);
+  bool delivered = std::none_of(missing.begin(), missing.end(), [&](const auto& gap) {
+    return gap.first < end && gap.second > first;
+  });
+  if (delivered && std::memcmp(readBack, written, length) == 0) return true;
   if (verified.size() < length) verified.resize(length);
   for (std::size_t index = 0; index < length; ++index) {
-    verified[index] = checkBlock[index] == written[index] ? 1 : 0;
+    verified[index] = readBack[index] == written[index] ? 1 : 0;
   }
-  for (std::int64_t offset : missing) verified[static_cast<std::size_t>(offset - first)] = 0;
+  for (const auto& [gapFirst, gapEnd] : missing) {
+    for (std::int64_t offset = std::max(gapFirst, first); offset < std::min(gapEnd, end);
+         ++offset) {
+      verified[static_cast<std::size_t>(offset - first)] = 0;
+    }
+  }
   return false;
 }
 
@@ -116,17 +104,20 @@ bool judgeLastPass(std::int64_t first, std::int64_t end, const std::uint8_t* wri
 bool verifyWrittenBlock(std::int64_t first, std::int64_t end, const std::uint8_t* written,
                         std::vector<std::uint8_t>& verified) {
   if (end <= first) return true;
-  std::size_t length = static_cast<std::size_t>(end - first);
-  if (checkBlock.size() < length) checkBlock.resize(length);
+  flushWrittenBytes();
+  std::int64_t sector = readBackSectorBytes();
+  std::int64_t low = first / sector * sector;
+  std::int64_t high = (end + sector - 1) / sector * sector;
+  ReadBackPass pass{low, high, sector, readBackBuffer(high - low), false};
   suspects.clear();
   missing.clear();
   std::int32_t passes = std::max<std::int32_t>(0, settings.depthVerify);
-  for (std::int32_t pass = 1; pass <= passes; ++pass) {
-    readBackOnce(ReadBackPass{first, end, pass == 1, pass == passes});
+  for (std::int32_t number = 1; number <= passes; ++number) {
+    pass.lastPass = number == passes;
+    readBackOnce(pass);
   }
-  bool allVerified = passes > 0 && judgeLastPass(first, end, written, verified);
-  if (passes == 0) verified.assign(std::max(verified.size(), length), 0);
-  // The next block is written at the end of the destination, right after this one.
-  setFilePosition(fileCopy.destination, end);
-  return allVerified;
+  std::size_t length = static_cast<std::size_t>(end - first);
+  if (passes > 0) return judgeLastPass(pass, first, end, written, verified);
+  verified.assign(std::max(verified.size(), length), 0);
+  return false;
 }

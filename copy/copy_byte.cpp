@@ -119,15 +119,13 @@ bool writeDestinationByte() {
 }
 
 void verifyWrittenByte(std::int64_t offset) {
-  // Exactly depthVerify reads, each from the byte's own offset; the last one decides.
+  flushWrittenBytes();
+  // Exactly depthVerify reads, each of the byte's sector on the medium; the last one decides.
   bool delivered = false;
   for (std::int32_t attempt = 0; attempt < settings.depthVerify; ++attempt) {
-    delivered = setFilePosition(fileCopy.destination, offset) &&
-                readOneByte(fileCopy.destination, fileCopy.checkByte);
+    delivered = readBackByte(offset, fileCopy.checkByte);
   }
   if (delivered && fileCopy.checkByte == fileCopy.dataByte) ++fileBytesVerified;
-  // The next byte is written at the end of the destination, right after this one.
-  setFilePosition(fileCopy.destination, offset + 1);
 }
 
 std::int64_t sectorBytes() {

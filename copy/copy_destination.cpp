@@ -8,6 +8,7 @@
 #include "copy/copy_job.h"
 #include "copy/copy_one_file.h"
 #include "platform/winapi.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -43,11 +44,12 @@ bool createDestinationFile() {
   for (int number = 0; number <= kPartNameCount; ++number) {
     fileCopy.temporaryFile = destinationFolderPath + kPathSeparator + partName(name, number);
     // CREATE_NEW: a file of that name, the user's or a leftover, is never touched; the next
-    // name is tried. Opened for reading too, since verification reads back through this handle;
-    // shared for deletion only, so that a copy whose handle cannot be closed can still be renamed.
-    fileCopy.destination =
-        CreateFileA(fileCopy.temporaryFile.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
-                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // name is tried. Shared for deletion, so that a copy whose handle cannot be closed can still
+    // be renamed, and for reading when verification reads the copy back through a handle of its
+    // own.
+    DWORD share = FILE_SHARE_DELETE | (settings.verifyData ? FILE_SHARE_READ : 0);
+    fileCopy.destination = CreateFileA(fileCopy.temporaryFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (fileCopy.destination != INVALID_HANDLE_VALUE) return true;
     DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;

@@ -97,6 +97,7 @@ void copyOneFile() {
     return;
   }
   copyAllBytes();
+  closeReadBackFile();
   writeSummary();
   if (!closeDestinationFile()) reportUnclosableDestination();
   // Whatever the copy's outcome, it now takes its real name. Only when that name has appeared in

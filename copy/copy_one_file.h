@@ -18,6 +18,10 @@ struct SingleFileCopy {
   std::string temporaryFile;    // full path the copy is written to until it is done
   HANDLE source = INVALID_HANDLE_VALUE;
   HANDLE destination = INVALID_HANDLE_VALUE;
+  // The destination opened again to read it back past the cache, when verification needs it.
+  HANDLE readBack = INVALID_HANDLE_VALUE;
+  bool readBackOpened = false;       // the read-back handle was asked for (once per copy)
+  std::int64_t readBackSector = 0;   // the sector size of the destination's volume
   std::uint8_t dataByte = 0;         // the byte being copied
   std::uint8_t checkByte = 0;        // the byte read back for verification
   std::int64_t unreadableBytes = 0;  // bytes given up as unreadable and replaced
@@ -102,9 +106,9 @@ bool retryDestinationByte();
 // same place. Returns true when the byte was written.
 bool writeDestinationByte();
 
-// Reads the destination byte at `offset` back depthVerify times into fileCopy.checkByte; counts it
-// in fileBytesVerified when the last read delivered fileCopy.dataByte. Leaves the destination's
-// position just after that byte.
+// Flushes the destination, then reads the byte at `offset` back from the medium depthVerify times
+// into fileCopy.checkByte (each time its whole sector); counts it in fileBytesVerified when the
+// last read delivered fileCopy.dataByte.
 void verifyWrittenByte(std::int64_t offset);
 
 // Copies the byte at `offset`: read (or substitute, unread when it is given up), write, verify,
@@ -128,11 +132,35 @@ void finishByteAt(std::int64_t offset, bool read);
 // of each failing byte) is the one the byte steps alone give.
 void copyAllBytesInBlocks();
 
-// Reads the destination bytes first..end-1 back depthVerify times, as the byte steps would, and
-// sets `verified`[i] to whether byte first + i counts as verified. Leaves the destination's
-// position at `end`. Returns true when every byte counts as verified.
+// Flushes the destination, then reads the bytes first..end-1 back from the medium depthVerify
+// times, with the results the byte steps give, and sets `verified`[i] to whether byte first + i
+// counts as verified. Returns true when every byte counts as verified.
 bool verifyWrittenBlock(std::int64_t first, std::int64_t end, const std::uint8_t* written,
                         std::vector<std::uint8_t>& verified);
+
+// Read-back past the system's cache (copy/copy_read_back.cpp) ------------------------------------
+
+// Flushes what was written to the destination to the medium, before it is read back; opens the
+// read-back handle (fileCopy.readBack, FILE_FLAG_NO_BUFFERING) when the copy has none yet.
+void flushWrittenBytes();
+
+// Returns the sector size of the destination's volume, in which the read-back reads.
+std::int64_t readBackSectorBytes();
+
+// Returns a sector-aligned buffer of at least `bytes` bytes, valid until the next call.
+std::uint8_t* readBackBuffer(std::int64_t bytes);
+
+// Reads the destination from `start` up to `limit` (both multiples of readBackSectorBytes(), as
+// is the address `into`) in one call through the read-back handle. Returns how many bytes arrived
+// (fewer at the end of the file or before a spot that cannot be read, none when the read failed).
+std::int64_t readBackSectors(std::uint8_t* into, std::int64_t start, std::int64_t limit);
+
+// Reads the sector holding the destination byte at `offset` once; returns true and sets `byte`
+// when the read delivered that byte.
+bool readBackByte(std::int64_t offset, std::uint8_t& byte);
+
+// Closes the read-back handle, if the copy has one.
+void closeReadBackFile();
 
 // Progress (copy/copy_progress.cpp) --------------------------------------------------------------
 

@@ -166,6 +166,10 @@ void WINAPI SetLastError(DWORD error);
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 
 #define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000
+// Reads and writes bypass the system's cache; offsets, lengths and buffer addresses must be
+// multiples of the volume's sector size (GetDiskFreeSpaceA), or the call fails with
+// ERROR_INVALID_PARAMETER.
+#define FILE_FLAG_NO_BUFFERING 0x20000000
 
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
@@ -232,6 +236,10 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMo
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
 DWORD WINAPI GetFileType(HANDLE file);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
+BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePathName, DWORD bufferLength);
+BOOL WINAPI GetDiskFreeSpaceA(LPCSTR rootPathName, LPDWORD sectorsPerCluster,
+                              LPDWORD bytesPerSector, LPDWORD numberOfFreeClusters,
+                              LPDWORD totalNumberOfClusters);
 BOOL WINAPI CloseHandle(HANDLE object);
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes);
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);

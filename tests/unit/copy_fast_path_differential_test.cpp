@@ -183,8 +183,13 @@ FaultCase randomCase(std::uint32_t seed, const CaseShape& shape, const Settings&
   for (int n = draw(random, 0, shape.sourceFaults); n > 0; --n) {
     c.readFaults.push_back(randomReadFault(random, false, span));
   }
+  // The read-back reads whole sectors: the byte steps read a byte's sector depthVerify times for
+  // each of its bytes, the blocks depthVerify times for all of them. A destination fault that is
+  // used up by reads would meet a different number of reads each way, so the destination's
+  // faults last for ever.
   for (int n = draw(random, 0, shape.destinationFaults); n > 0; --n) {
     c.readFaults.push_back(randomReadFault(random, true, span));
+    c.readFaults.back().times = -1;
   }
   for (int n = draw(random, 0, shape.writeFaults); n > 0; --n) {
     const int kTimes[] = {-1, 1, 2, 3, 5};

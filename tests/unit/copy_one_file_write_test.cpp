@@ -66,12 +66,15 @@ TEST_F(CopyOneFile, StopsOnUnwritableByteEvenWhenHaltOnFirstErrorIsOff) {
 }
 
 TEST_F(CopyOneFile, CountsByteUnverifiedWhenItsReadBackFails) {
+  copyByteByByte = true;
   settings.verifyData = true;
   settings.printDetail = true;
   settings.depthVerify = 2;
-  faults::failReads(partPathOf("check.bin"), 4, 2);
+  // Byte 0 begins the file's only sector: the first two reads of that sector fail.
+  faults::failReads(partPathOf("check.bin"), 0, 2);
   copy("check.bin", patternBytes(10));
-  EXPECT_EQ(2, faults::singleByteReadsAt(partPathOf("check.bin"), 4));
+  // Each of the ten bytes has its sector read twice.
+  EXPECT_EQ(20, faults::readsAt(partPathOf("check.bin"), 0));
   EXPECT_EQ(10, fileBytesWritten);
   EXPECT_EQ(9, fileBytesVerified);
   EXPECT_EQ(patternBytes(10), destinationContent("check.bin"));
@@ -82,12 +85,26 @@ TEST_F(CopyOneFile, CountsByteUnverifiedWhenItsReadBackFails) {
   EXPECT_EQ("Copied check.bin: 10bytes, written 10bytes, verified 9bytes\r\n", console());
 }
 
+TEST_F(CopyOneFile, CountsRestOfSectorUnverifiedWhenReadBackStopsInsideIt) {
+  settings.verifyData = true;
+  // A read of the sector stops before byte 4: it delivers neither that byte nor any after it.
+  faults::failReads(partPathOf("stop.bin"), 4, -1);
+  copy("stop.bin", patternBytes(10));
+  EXPECT_EQ(4, fileBytesVerified);
+  std::vector<LogLine> expected = {
+      {LogEntryKind::warning, "unable verify 6bytes"},
+      {LogEntryKind::plain, "Read 10bytes of 10bytes, written 10bytes"}};
+  EXPECT_EQ(expected, logEntries());
+}
+
 TEST_F(CopyOneFile, LetsLastReadBackDecideVerification) {
+  copyByteByByte = true;
   settings.verifyData = true;
   settings.depthVerify = 3;
-  faults::failReads(partPathOf("last.bin"), 4, 2, faults::ReadFailure::noByte);
+  faults::failReads(partPathOf("last.bin"), 0, 2, faults::ReadFailure::noByte);
   copy("last.bin", patternBytes(10));
-  EXPECT_EQ(3, faults::singleByteReadsAt(partPathOf("last.bin"), 4));
+  // Byte 0 arrives at its third read; the failures are used up by then.
+  EXPECT_EQ(3 * 10, faults::readsAt(partPathOf("last.bin"), 0));
   EXPECT_EQ(10, fileBytesVerified);
   std::vector<LogLine> expected = {
       {LogEntryKind::plain, "Read 10bytes of 10bytes, written 10bytes, verified 10bytes"}};

@@ -10,6 +10,7 @@
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/file_info.h"
 #include "platform/posix/kernel32/handles.h"
+#include "platform/posix/kernel32/no_buffering.h"
 #include "platform/posix/kernel32/paths.h"
 #include "platform/winapi.h"
 
@@ -27,6 +28,8 @@ struct Opened {
   int descriptor;
   bool created;
   int flags;  // the open(2) flags, O_CREAT and O_EXCL aside
+  // FILE_FLAG_NO_BUFFERING was asked for and the file system refused O_DIRECT.
+  bool dropsCachedPages = false;
 };
 
 bool truncatesExisting(DWORD disposition) {
@@ -60,6 +63,31 @@ Opened openForDisposition(const char* name, int flags, mode_t mode, DWORD dispos
   // The name can be neither opened nor created, as with a dangling symbolic link: not found.
   errno = ENOENT;
   return {-1, false, flags};
+}
+
+// Opens `name` as openForDisposition does; with `unbuffered` (FILE_FLAG_NO_BUFFERING) past the
+// page cache (O_DIRECT), or, where the file system refuses O_DIRECT, cached and marked to drop
+// the cached pages before each read. An existing file is opened with O_DIRECT at once, so that a
+// file system that refuses it says so; a file that may be created is opened first and given
+// O_DIRECT afterwards, since a refused O_DIRECT fails the open only after the file was created.
+Opened openBypassingCache(const char* name, int flags, mode_t mode, DWORD disposition,
+                          bool unbuffered) {
+  if (!unbuffered) return openForDisposition(name, flags, mode, disposition);
+  if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
+    Opened opened = openForDisposition(name, flags | O_DIRECT, mode, disposition);
+    if (opened.descriptor >= 0 || errno != EINVAL) return opened;
+    opened = openForDisposition(name, flags, mode, disposition);
+    opened.dropsCachedPages = true;
+    return opened;
+  }
+  Opened opened = openForDisposition(name, flags, mode, disposition);
+  if (opened.descriptor < 0) return opened;
+  if (fcntl(opened.descriptor, F_SETFL, flags | O_DIRECT) == 0) {
+    opened.flags |= O_DIRECT;
+  } else {
+    opened.dropsCachedPages = true;
+  }
+  return opened;
 }
 
 // Closes `descriptor` and fails with `error`; returns INVALID_HANDLE_VALUE.
@@ -124,6 +152,10 @@ HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
   std::shared_ptr<FileObject> file =
       fileObject(opened.descriptor, status, request, std::move(path));
   if (truncates && file->size) file->size = 0;
+  if (request.flags & FILE_FLAG_NO_BUFFERING) {
+    file->unbufferedSectorBytes = volumeSectorBytes(status.st_dev);
+    file->dropsCachedPages = opened.dropsCachedPages;
+  }
   std::optional<HANDLE> handle = addFileHandle(std::move(file), truncates);
   if (!handle) return closeAndFail(opened.descriptor, ERROR_SHARING_VIOLATION);
   if (truncates && ftruncate(opened.descriptor, 0) != 0) {
@@ -173,7 +205,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   mode_t mode =
       (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? kNewReadOnlyFileMode : kNewFileMode;
   int flags = openFlags(desiredAccess, truncatesExisting(creationDisposition));
-  Opened opened = openForDisposition(fileName, flags, mode, creationDisposition);
+  Opened opened = openBypassingCache(fileName, flags, mode, creationDisposition,
+                                     (flagsAndAttributes & FILE_FLAG_NO_BUFFERING) != 0);
   if (opened.descriptor < 0) return failHandle(openError(errno, creationDisposition, fileName));
   return finishOpen(opened, request, std::move(path));
 }

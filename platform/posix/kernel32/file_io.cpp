@@ -13,6 +13,7 @@
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/file_info.h"
 #include "platform/posix/kernel32/handles.h"
+#include "platform/posix/kernel32/no_buffering.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -118,6 +119,10 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
   if (overlapped != nullptr || bytesRead == nullptr || (buffer == nullptr && bytesToRead > 0)) {
     return failWith(ERROR_INVALID_PARAMETER);
   }
+  if (object->unbufferedSectorBytes != 0) {
+    DWORD refused = prepareUnbufferedTransfer(*object, buffer, bytesToRead, true);
+    if (refused != ERROR_SUCCESS) return failWith(refused);
+  }
   std::uint32_t length = bytesToRead;
   const FaultHooks* hooks = faultHooks();
   if (hooks != nullptr) {
@@ -143,6 +148,10 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD b
   if (!object) return FALSE;
   if (overlapped != nullptr || bytesWritten == nullptr || (buffer == nullptr && bytesToWrite > 0)) {
     return failWith(ERROR_INVALID_PARAMETER);
+  }
+  if (object->unbufferedSectorBytes != 0) {
+    DWORD refused = prepareUnbufferedTransfer(*object, buffer, bytesToWrite, false);
+    if (refused != ERROR_SUCCESS) return failWith(refused);
   }
   std::uint32_t length = bytesToWrite;
   WritePlan plan{length, false, ERROR_SUCCESS};

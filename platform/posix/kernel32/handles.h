@@ -29,6 +29,11 @@ struct FileObject {
   // writes: on Windows no other handle may write the file meanwhile, so a seek to its end needs
   // no system call. Unknown for every other file.
   std::optional<std::int64_t> size;
+  // Opened with FILE_FLAG_NO_BUFFERING: the sector size its transfers must be aligned to (0 for
+  // a cached handle), and whether its reads drop the cached pages first, as the file system
+  // refused O_DIRECT (platform/posix/kernel32/no_buffering.h).
+  std::uint32_t unbufferedSectorBytes = 0;
+  bool dropsCachedPages = false;
 };
 
 // One FindFirstFileA handle: the matching names of one folder, in the order they are reported.

@@ -1,0 +1,50 @@
+// FILE_FLAG_NO_BUFFERING on POSIX: the volume's sector size and the checks of each transfer.
+#include "platform/posix/kernel32/no_buffering.h"
+
+#include <fcntl.h>
+#include <sys/sysmacros.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace kernel32 {
+
+namespace {
+
+// Returns the number in the sysfs file `path`, or 0 when there is none.
+std::uint32_t sysfsNumber(const std::string& path) {
+  std::ifstream in(path);
+  std::uint32_t value = 0;
+  if (!(in >> value)) return 0;
+  return value;
+}
+
+}  // namespace
+
+std::uint32_t volumeSectorBytes(dev_t device) {
+  std::string folder =
+      "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  // A partition has no queue of its own: its disk's holds the logical block size.
+  for (const char* queue : {"/queue/logical_block_size", "/../queue/logical_block_size"}) {
+    std::uint32_t bytes = sysfsNumber(folder + queue);
+    if (bytes > 0 && (bytes & (bytes - 1)) == 0) return bytes;
+  }
+  return kDefaultSectorBytes;
+}
+
+DWORD prepareUnbufferedTransfer(const FileObject& file, const void* buffer, std::uint32_t length,
+                                bool reads) {
+  std::uint64_t sector = file.unbufferedSectorBytes;
+  if (static_cast<std::uint64_t>(file.position) % sector != 0 || length % sector != 0 ||
+      reinterpret_cast<std::uintptr_t>(buffer) % sector != 0) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  // Clean pages are dropped at once; the read that follows fetches them from the file system.
+  if (reads && file.dropsCachedPages && length > 0) {
+    posix_fadvise(file.descriptor, file.position, length, POSIX_FADV_DONTNEED);
+  }
+  return ERROR_SUCCESS;
+}
+
+}  // namespace kernel32

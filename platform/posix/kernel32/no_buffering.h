@@ -1,0 +1,32 @@
+// FILE_FLAG_NO_BUFFERING on POSIX. A handle opened with it reads and writes past the page cache:
+// its descriptor is opened with O_DIRECT. Where the file system refuses O_DIRECT (older tmpfs,
+// some FUSE file systems), the handle is opened without it, and every read first drops the cached
+// pages of the range it reads (posix_fadvise POSIX_FADV_DONTNEED): pages that were flushed
+// (FlushFileBuffers) are then read again from the file system, while pages not yet flushed stay in
+// the cache. Either way, as on Windows, offsets, lengths and buffer addresses must be multiples of
+// the volume's sector size (GetDiskFreeSpaceA), or the call fails with ERROR_INVALID_PARAMETER.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+
+#include "platform/posix/kernel32/handles.h"
+#include "platform/winapi.h"
+
+namespace kernel32 {
+
+// The sector size of a volume whose block device tells none (a memory or FUSE file system).
+inline constexpr std::uint32_t kDefaultSectorBytes = 512;
+
+// Returns the sector size of the volume on `device`: the logical block size of its block device
+// (or of the disk its partition lies on), kDefaultSectorBytes where there is none.
+std::uint32_t volumeSectorBytes(dev_t device);
+
+// Checks a ReadFile (`reads`) or WriteFile of `length` bytes at `file`'s pointer from `buffer` on
+// a handle opened with FILE_FLAG_NO_BUFFERING, and drops the cached pages of the range before a
+// read where the file system refused O_DIRECT. Returns ERROR_SUCCESS or the error to fail with.
+DWORD prepareUnbufferedTransfer(const FileObject& file, const void* buffer, std::uint32_t length,
+                                bool reads);
+
+}  // namespace kernel32
