@@ -137,8 +137,10 @@ TEST_F(EditControl, DefaultTextLimitIs30000) {
 TEST_F(EditControl, CharacterPastLimitIsRefusedWithMaxTextBeforeChangeReport) {
   HWND edit = multiLine();
   SendMessageA(edit, EM_LIMITTEXT, 3, 0);
-  for (char character : std::string("abc")) sendChar(edit, character);
+  for (char character : std::string("ab")) sendChar(edit, character);
   recorder().take();
+  sendChar(edit, 'c');  // fills the limit exactly: a change, no EN_MAXTEXT
+  EXPECT_EQ(changeRows(edit), recorder().take());
   sendChar(edit, 'd');
   std::vector<Row> expected = {command(EN_MAXTEXT, edit), command(EN_UPDATE, edit),
                                command(EN_CHANGE, edit)};
