@@ -8,6 +8,7 @@
 
 #include "app/status_output.h"
 #include "app/window_handles.h"
+#include "common/date_text.h"
 #include "copy/copy_job.h"
 #include "log/html_log.h"
 #include "platform/winapi.h"
@@ -31,10 +32,6 @@ constexpr int kMonthShift = 5;
 constexpr WORD kMonthMask = 0x0F;
 constexpr int kYearShift = 9;
 constexpr int kPackedYearBase = 1980;
-
-constexpr std::array<std::string_view, 12> kMonthNames = {
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
 
 // The endings that make a file text-like, compared with the last three characters of its name.
 constexpr std::array<std::string_view, 45> kTextExtensions = {
@@ -69,27 +66,13 @@ bool unpackLastWriteTime(const FILETIME& writeTime, DateTime& result) {
   result.day = static_cast<std::uint16_t>(packedDate & kDayMask);
   result.month = static_cast<std::uint16_t>((packedDate >> kMonthShift) & kMonthMask);
   result.year = static_cast<std::uint16_t>(kPackedYearBase + (packedDate >> kYearShift));
-  return result.month >= 1 && result.month <= kMonthNames.size();
-}
-
-// Returns the suffix of a day of the month: 1st, 2nd, 3rd, 4th ... 11th, 12th, 13th ... 31st.
-std::string_view daySuffix(std::uint16_t day) {
-  if (day == 1 || day == 21 || day == 31) return "st";
-  if (day == 2 || day == 22) return "nd";
-  if (day == 3 || day == 23) return "rd";
-  return "th";
-}
-
-// Returns `value` in decimal with a "0" in front when it is below 10.
-ShortText twoDigits(std::uint16_t value) {
-  constexpr std::uint16_t kFirstTwoDigitNumber = 10;
-  return value < kFirstTwoDigitNumber ? "0" + decimalText(value) : decimalText(value);
+  return !englishMonthName(result.month).empty();
 }
 
 // Returns the date and time part of the details text, e.g. "21st March 2003 9:05:08".
 ShortText dateTimeText(const DateTime& when) {
   ShortText result = decimalText(when.day) + daySuffix(when.day) + " ";
-  result = result + kMonthNames[when.month - 1] + " ";
+  result = result + englishMonthName(when.month) + " ";
   result = result + decimalText(when.year) + " ";
   result = result + decimalText(when.hour) + ":";
   result = result + twoDigits(when.minute) + ":";

@@ -1,11 +1,11 @@
 // The header that opens the record of each run: product, author, maker, version, the notice that
 // the version may be outdated, the maker's links, and the time stamp of the run.
-#include <array>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "app/version.h"
+#include "common/date_text.h"
 #include "log/html_log.h"
 #include "log/log_internal.h"
 #include "settings/settings.h"
@@ -18,17 +18,11 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kVersionMonth = 4;
 constexpr int kVersionMonthSpread = 2;
 
-constexpr std::array<std::string_view, 12> kMonthNames = {
-    "Janruary", "February", "March",     "April",   "May",      "June",
-    "July",     "August",   "September", "October", "November", "December"};
+// The log's own spelling of the first month, which its readers have always seen; the other
+// months are spelt as everywhere else.
+constexpr std::string_view kLogJanuary = "Janruary";
 
 constexpr int kMillisecondsPerHundredth = 10;
-
-// Returns `value` as two decimal digits, a "0" put in front of a value below 10.
-std::string twoDigits(int value) {
-  std::string digits = toString(decimalText(value));
-  return value < 10 ? "0" + digits : digits;
-}
 
 // Returns a font tag of the fixed face MS Sans Serif, used for the product name and the author.
 std::string fixedFontTag(std::string_view size) {
@@ -81,23 +75,16 @@ std::string fontTag(std::string_view size, const ShortText& colour) {
 bool versionOutdated(int month) { return std::abs(month - kVersionMonth) > kVersionMonthSpread; }
 
 std::string dayWithSuffix(int day) {
-  std::string_view suffix = "th";
-  if (day == 1 || day == 21 || day == 31) suffix = "st";
-  if (day == 2 || day == 22) suffix = "nd";
-  if (day == 3 || day == 23) suffix = "rd";
-  return toString(decimalText(day)) + std::string(suffix);
+  return toString(decimalText(day)) + std::string(daySuffix(day));
 }
 
-std::string_view monthName(int month) {
-  if (month < 1 || month > static_cast<int>(kMonthNames.size())) return {};
-  return kMonthNames[month - 1];
-}
+std::string_view monthName(int month) { return month == 1 ? kLogJanuary : englishMonthName(month); }
 
 std::string logTimeStamp(const SYSTEMTIME& now) {
   return dayWithSuffix(now.wDay) + " " + std::string(monthName(now.wMonth)) + " " +
          toString(decimalText(now.wYear)) + " " + toString(decimalText(now.wHour)) + ":" +
-         twoDigits(now.wMinute) + ":" + twoDigits(now.wSecond) + ":" +
-         twoDigits(now.wMilliseconds / kMillisecondsPerHundredth);
+         toString(twoDigits(now.wMinute)) + ":" + toString(twoDigits(now.wSecond)) + ":" +
+         toString(twoDigits(now.wMilliseconds / kMillisecondsPerHundredth));
 }
 
 std::string logHeader(bool newFile, const SYSTEMTIME& now) {
