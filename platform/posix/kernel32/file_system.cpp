@@ -51,11 +51,14 @@ int renameWithoutReplacing(const char* from, const char* to) {
 }
 
 // Makes the rename into the folder of `path` durable, as MOVEFILE_WRITE_THROUGH asks.
-void flushFolderOf(const std::string& path) {
+// Returns 0, or the errno of the open or fsync that failed. A folder that cannot be synchronised
+// at all (EINVAL: its file system offers no fsync of folders) has nothing to flush.
+int flushFolderOf(const std::string& path) {
   int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return;
-  fsync(folder);
+  if (folder < 0) return errno;
+  int error = fsync(folder) == 0 || errno == EINVAL ? 0 : errno;
   close(folder);
+  return error;
 }
 
 }  // namespace
@@ -123,7 +126,12 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
     error = renameWithoutReplacing(existingFileName, newFileName);
   }
   if (error != 0) return failWithErrnoForPath(error, newFileName);
-  if (flags & MOVEFILE_WRITE_THROUGH) flushFolderOf(newFileName);
+  // The rename has been made; a failed flush is reported, as the move is not known to be on disk.
+  if (flags & MOVEFILE_WRITE_THROUGH) {
+    if (int flushError = flushFolderOf(newFileName); flushError != 0) {
+      return failWithErrno(flushError);
+    }
+  }
   return TRUE;
 }
 
