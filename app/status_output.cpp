@@ -1,9 +1,10 @@
 // The status output: lines typed into the result box, which serves as the program's console, and
 // the progress bar painted pixel by pixel onto the main window's client area. Both run inside the
 // copy job while the message loop is blocked, so each makes its effect visible at once.
+#include "app/status_output.h"
+
 #include <string_view>
 
-#include "app/status_output.h"
 #include "app/window_handles.h"
 #include "settings/settings.h"
 

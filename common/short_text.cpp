@@ -73,8 +73,6 @@ ShortText operator+(std::string_view head, const ShortText& tail) {
   return result;
 }
 
-bool operator==(const ShortText& left, const ShortText& right) {
-  return view(left) == view(right);
-}
+bool operator==(const ShortText& left, const ShortText& right) { return view(left) == view(right); }
 
 bool operator==(const ShortText& left, std::string_view right) { return view(left) == right; }

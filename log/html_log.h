@@ -30,6 +30,6 @@ void writeSettingsSection();
 // Ends the run's part of the log; starts the browser on the log when asked to.
 void closeLog();
 
-// Returns `source` with &, <, >, " and line breaks replaced by HTML character references, cut at 255
-// bytes. Used for names and paths that callers put into entries.
+// Returns `source` with &, <, >, " and line breaks replaced by HTML character references, cut at
+// 255 bytes. Used for names and paths that callers put into entries.
 ShortText escapeHtml(std::string_view source);

@@ -80,9 +80,9 @@ void writeLogEntry(ShortText entryText, LogEntryKind kind) {
   if (!written || !closed) reportLogFailure();
 }
 
-// Returns `source` with &, <, >, " and line breaks replaced by their character references, at most 255 bytes.
-// A reference that would not fit whole is left out with everything after it, so the cut never
-// leaves half a reference behind.
+// Returns `source` with &, <, >, " and line breaks replaced by their character references, at most
+// 255 bytes. A reference that would not fit whole is left out with everything after it, so the cut
+// never leaves half a reference behind.
 ShortText escapeHtml(std::string_view source) {
   ShortText result;
   for (char c : source) {

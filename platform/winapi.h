@@ -7,6 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// After windows.h, which they need.
 #include <commdlg.h>
 #include <shlobj.h>
 #else

@@ -37,10 +37,8 @@ TEST(ShortText, DecimalTextHasNoPaddingAndASignWhenNegative) {
   EXPECT_EQ("-3", view(decimalText(-3)));
   EXPECT_EQ("12345", view(decimalText(12345)));
   EXPECT_EQ("4294967296", view(decimalText(4294967296LL)));
-  EXPECT_EQ("-9223372036854775808",
-            view(decimalText(std::numeric_limits<std::int64_t>::min())));
-  EXPECT_EQ("9223372036854775807",
-            view(decimalText(std::numeric_limits<std::int64_t>::max())));
+  EXPECT_EQ("-9223372036854775808", view(decimalText(std::numeric_limits<std::int64_t>::min())));
+  EXPECT_EQ("9223372036854775807", view(decimalText(std::numeric_limits<std::int64_t>::max())));
 }
 
 TEST(ShortText, ComparesByBytes) {

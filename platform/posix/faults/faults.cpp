@@ -231,7 +231,7 @@ std::optional<SYSTEMTIME> fixedLocalTime() {
   return fixedTime;
 }
 
-const kernel32::FaultHooks table{onOpen,  onClose,        onCreateDirectory, onRead,
+const kernel32::FaultHooks table{onOpen,           onClose, onCreateDirectory, onRead,
                                  corruptDelivered, onWrite, fixedLocalTime};
 
 }  // namespace hooks

@@ -13,9 +13,9 @@
 // by a relative path while nothing was armed: that one never knew its absolute path.
 //
 // Cost. Nothing is looked up or recorded while the layer is disarmed: each hooked call first reads
-// the installed hook table, a null pointer. Any fail...() call, setLocalTime(), reset() and startCounting() arm
-// the layer; disarm() returns it to the state of a program that never used it. Counts are only
-// recorded while the layer is armed, so a test that wants counts calls reset() (or
+// the installed hook table, a null pointer. Any fail...() call, setLocalTime(), reset() and
+// startCounting() arm the layer; disarm() returns it to the state of a program that never used it.
+// Counts are only recorded while the layer is armed, so a test that wants counts calls reset() (or
 // startCounting()) before the calls it counts.
 //
 // Ranges. A ReadFile or WriteFile call covers the bytes from the handle's position up to the
