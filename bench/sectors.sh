@@ -45,26 +45,7 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$work/disc" "$work/run"
 
-# mount_medium: serves $work/disc at $work/disk with $work/rules; the counts go to $work/counts.
-mount_medium() {
-  mkdir -p "$work/disk"
-  rm -f "$work/counts"
-  "$medium" --rules "$work/rules" --counts "$work/counts" "$work/disc" "$work/disk" &
-  medium_pid=$!
-  for _ in $(seq 100); do
-    grep -q " $work/disk fuse" /proc/mounts && { mounted="$work/disk"; return 0; }
-    sleep 0.1
-  done
-  echo "the test medium did not mount" >&2
-  exit 1
-}
-
-unmount_medium() {
-  fusermount3 -u "$work/disk"
-  mounted=""
-  wait "$medium_pid"
-  medium_pid=""
-}
+source bench/medium.sh
 
 # file_reads FILE: "READS FAILED" of FILE in the last counts report.
 file_reads() { awk -v f="$1" '$1 == "file" && $4 == f { print $2, $3 }' "$work/counts"; }
@@ -72,7 +53,7 @@ file_reads() { awk -v f="$1" '$1 == "file" && $4 == f { print $2, $3 }' "$work/c
 # sorvel LABEL FILE SECTOR: the program copies FILE from a fresh mount into $work/LABEL with
 # sectorSize SECTOR and zero substitution; prints "READS FAILED".
 sorvel() {
-  mount_medium
+  mount_medium "$work/rules" "$work/disk"
   (cd "$work/run" && "$program" --line "sectorSize: $3" --line "subDamagedBitByZero: yes" \
     "$work/disk/$2" "$work/$1" >/dev/null)
   unmount_medium
@@ -83,7 +64,7 @@ sorvel() {
 # -b SECTOR -r depth, unread bytes left zero; prints "READS FAILED".
 rescue() {
   mkdir -p "$work/$1"
-  mount_medium
+  mount_medium "$work/rules" "$work/disk"
   ddrescue -q -b "$3" -r "$depth" "$work/disk/$2" "$work/$1/$2" "$work/$1.map" >/dev/null 2>&1
   unmount_medium
   truncate -s "$(stat -c %s "$work/disc/$2")" "$work/$1/$2"

@@ -158,32 +158,13 @@ if [[ " $parts " == *" 2 "* ]]; then
 fi
 
 # ---- 3. bad ranges on the test medium -----------------------------------------------------------
-# mount_medium RULES: serves $work/disc at $work/cd with RULES; the counts go to $work/counts.
-mount_medium() {
-  mkdir -p "$work/cd"
-  rm -f "$work/counts"
-  "$medium" --rules "$1" --counts "$work/counts" "$work/disc" "$work/cd" &
-  medium_pid=$!
-  for _ in $(seq 100); do
-    grep -q " $work/cd fuse" /proc/mounts && { mounted="$work/cd"; return 0; }
-    sleep 0.1
-  done
-  echo "the test medium did not mount" >&2
-  exit 1
-}
-
-unmount_medium() {
-  fusermount3 -u "$work/cd"
-  mounted=""
-  wait "$medium_pid"
-  medium_pid=""
-}
+source bench/medium.sh
 
 # copy_from_medium LABEL [OPTION]: one copy job of bad.bin from a fresh mount into $work/LABEL;
 # leaves the program's single-byte reads in $work/LABEL.singles and the medium's counts in
 # $work/LABEL.counts.
 copy_from_medium() {
-  mount_medium "$work/rules"
+  mount_medium "$work/rules" "$work/cd"
   rm -f "$work/run/sorvel.log.htm"
   timed "$1" "$program" ${2:+"$2"} --single-reads "$work/rules" "$work/cd/bad.bin" "$work/$1"
   cp "$work/out" "$work/$1.singles"
