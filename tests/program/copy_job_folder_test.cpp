@@ -48,6 +48,28 @@ TEST_F(CopyJobFolder, FolderPatternCopiesFilesAndPassesOverTheRest) {
   EXPECT_EQ("Done", headless::text(stateLine));
 }
 
+// A medium may mark a folder read-only, hidden or system, which the POSIX file system cannot hold:
+// the search reports such values here as it would on that medium. Only the exact folder values
+// are passed over; a folder with any other value goes on as a file (one of size 0).
+TEST_F(CopyJobFolder, OnlyTheExactFolderValuesArePassedOver) {
+  const struct {
+    DWORD attributes;
+    bool passedOver;
+  } cases[] = {{0x10, true},  {0x12, true},  {0x15, true},
+               {0x11, false}, {0x14, false}, {0x30, false}};
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.attributes);
+    faults::reportAttributes((folder_ / "in" / "marked").string(), entry.attributes);
+    fs::create_directory(folder_ / "in" / "marked");
+    const std::string before = console();
+    runJob("in/*.*", "out");
+    EXPECT_EQ(before + (entry.passedOver ? "" : "File is empty\r\n"), console());
+    EXPECT_EQ("Done", headless::text(stateLine));
+    EXPECT_TRUE(fs::is_empty(folder_ / "out"));
+    fs::remove(folder_ / "in" / "marked");
+  }
+}
+
 TEST_F(CopyJobFolder, PlainFolderPathFindsOnlyTheFolderItself) {
   writeFile(folder_ / "in" / "a.txt", "abc");
   runJob("in", "out");

@@ -53,7 +53,8 @@ struct PathRecord {
   std::vector<ByteFault> readFaults;
   std::vector<ByteFault> writeFaults;
   std::vector<ByteRange> wrongBytes;
-  int longReadFailures = 0;  // kAlways: every read of more than one byte fails
+  int longReadFailures = 0;         // kAlways: every read of more than one byte fails
+  std::optional<DWORD> attributes;  // reported in place of those of the file system
   std::vector<CallRun> reads;
   std::vector<CallRun> writes;
 };
@@ -231,8 +232,15 @@ std::optional<SYSTEMTIME> fixedLocalTime() {
   return fixedTime;
 }
 
+std::optional<DWORD> reportedAttributes(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock);
+  auto found = records.find(path);
+  if (found == records.end()) return std::nullopt;
+  return found->second.attributes;
+}
+
 const kernel32::FaultHooks table{onOpen,           onClose, onCreateDirectory, onRead,
-                                 corruptDelivered, onWrite, fixedLocalTime};
+                                 corruptDelivered, onWrite, fixedLocalTime,    reportedAttributes};
 
 }  // namespace hooks
 
@@ -292,6 +300,12 @@ void failCloses(const std::string& path, int count, DWORD error) {
 
 void failCreateDirectory(const std::string& path, int count, DWORD error) {
   setCountedFailure(&PathRecord::createDirectoryFailure, path, count, error);
+}
+
+void reportAttributes(const std::string& path, DWORD attributes) {
+  std::lock_guard<std::mutex> guard(lock);
+  recordForTest(path).attributes = attributes;
+  arm();
 }
 
 std::int64_t opens(const std::string& path) {

@@ -88,6 +88,11 @@ void failCloses(const std::string& path, int count, DWORD error = ERROR_WRITE_FA
 // The first `count` CreateDirectoryA calls on `path` fail with `error`; nothing is created.
 void failCreateDirectory(const std::string& path, int count, DWORD error = ERROR_ACCESS_DENIED);
 
+// The directory search and GetFileAttributesA report `attributes` for `path`, as a medium whose
+// attributes the POSIX file system cannot hold would (a folder marked read-only, hidden and
+// system). Nothing else about the entry changes.
+void reportAttributes(const std::string& path, DWORD attributes);
+
 // CreateFileA calls on `path`, failed ones included.
 std::int64_t opens(const std::string& path);
 

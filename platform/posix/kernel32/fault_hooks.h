@@ -46,6 +46,8 @@ struct FaultHooks {
                            std::uint32_t count);
   WritePlan (*onWrite)(const std::string& path, std::int64_t offset, std::uint32_t length);
   std::optional<SYSTEMTIME> (*fixedLocalTime)();  // the time GetLocalTime gives, if fixed
+  // The attributes the directory search and GetFileAttributesA report for `path`, if fixed.
+  std::optional<DWORD> (*reportedAttributes)(const std::string& path);
 };
 
 extern std::atomic<const FaultHooks*> installedFaultHooks;

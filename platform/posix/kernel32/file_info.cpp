@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/posix/kernel32/fault_hooks.h"
+#include "platform/posix/kernel32/paths.h"
+
 namespace kernel32 {
 
 namespace {
@@ -28,6 +31,9 @@ int statEntry(const std::string& path, struct stat& status) {
 }
 
 DWORD attributesOf(const struct stat& status, const std::string& name, const std::string& path) {
+  if (const FaultHooks* hooks = faultHooks()) {
+    if (auto reported = hooks->reportedAttributes(absoluteNormalPath(path))) return *reported;
+  }
   DWORD attributes = 0;
   if (S_ISDIR(status.st_mode)) {
     attributes |= FILE_ATTRIBUTE_DIRECTORY;
