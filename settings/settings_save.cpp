@@ -1,7 +1,10 @@
 // Writing "sorvel.ini" at exit: every line into a temporary file in the same folder, which then
-// replaces the old file, so that a failure part-way never loses the settings on disk.
+// replaces the old file, so that a failure part-way never loses the settings on disk. Where
+// "sorvel.ini" is a symbolic link, the file it points to is the one written and replaced, and the
+// link stays.
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/winapi.h"
 #include "settings/settings.h"
@@ -10,7 +13,11 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kTemporaryName = "sorvel.ini.tmp";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+// The prefixes of a final path that plain paths do without: "\\?\C:\..." is "C:\...", and
+// "\\?\UNC\server\..." is "\\server\...".
+constexpr std::string_view kLongPathPrefix = "\\\\?\\";
+constexpr std::string_view kLongUncPrefix = "\\\\?\\UNC\\";
 // How many temporary names are tried when earlier ones are taken.
 constexpr int kTemporaryNameCount = 16;
 // How many times the temporary file is closed before it is given up: a file left open could
@@ -97,12 +104,45 @@ bool isSettingsFileProtected() {
   return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
-// Creates a new temporary file beside the settings file and sets `name` to its name. A name that
-// is taken is never reused (the file may be the user's): the next one is tried. Returns
-// INVALID_HANDLE_VALUE when no temporary file could be created.
-HANDLE createTemporaryFile(std::string& name) {
+// Returns `path` as GetFinalPathNameByHandleA gave it, without the long-path prefix where the
+// plain path is short enough for the ANSI calls that follow.
+std::string plainPath(std::string path) {
+  if (path.size() >= MAX_PATH) return path;
+  if (path.starts_with(kLongUncPrefix)) return "\\\\" + path.substr(kLongUncPrefix.size());
+  bool drive = path.size() > kLongPathPrefix.size() + 1 && path[kLongPathPrefix.size() + 1] == ':';
+  if (path.starts_with(kLongPathPrefix) && drive) return path.substr(kLongPathPrefix.size());
+  return path;
+}
+
+// Returns the path of the file the settings are written to: the file "sorvel.ini" is, every
+// symbolic link resolved, so that a link into a dotfiles folder or a shared configuration keeps
+// pointing at the file that receives the settings. Where there is no such file, or its path cannot
+// be told, "sorvel.ini" itself.
+std::string settingsTarget() {
+  HANDLE file =
+      CreateFileA(kSettingsFileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return kSettingsFileName;
+  std::string path(MAX_PATH, '\0');
+  DWORD length = GetFinalPathNameByHandleA(file, path.data(), static_cast<DWORD>(path.size()),
+                                           FILE_NAME_NORMALIZED);
+  if (length >= path.size()) {
+    path.resize(length);
+    length = GetFinalPathNameByHandleA(file, path.data(), static_cast<DWORD>(path.size()),
+                                       FILE_NAME_NORMALIZED);
+  }
+  CloseHandle(file);
+  if (length == 0 || length >= path.size()) return kSettingsFileName;
+  path.resize(length);
+  return plainPath(std::move(path));
+}
+
+// Creates a new temporary file beside `target` (its name with ".tmp") and sets `name` to its name.
+// A name that is taken is never reused (the file may be the user's): the next one is tried.
+// Returns INVALID_HANDLE_VALUE when no temporary file could be created.
+HANDLE createTemporaryFile(const std::string& target, std::string& name) {
   for (int attempt = 0; attempt < kTemporaryNameCount; ++attempt) {
-    name = std::string(kTemporaryName);
+    name = target + std::string(kTemporarySuffix);
     if (attempt > 0) name += toString(decimalText(attempt));
     HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -128,8 +168,9 @@ bool closeFile(HANDLE file) {
 // settings file, a folder of that name and a file that start-up could not read are left alone.
 void saveSettingsFile() {
   if (settingsFileUnread || isSettingsFileProtected()) return;
+  const std::string target = settingsTarget();
   std::string temporaryName;
-  HANDLE file = createTemporaryFile(temporaryName);
+  HANDLE file = createTemporaryFile(target, temporaryName);
   if (file == INVALID_HANDLE_VALUE) return;
   bool written = writeAll(file, settingsFileContent());
   // Flushed before the rename, so that a crash after it cannot leave an empty settings file.
@@ -139,7 +180,7 @@ void saveSettingsFile() {
   bool closed = CloseHandle(file) != 0;
   if (!closed) closeFile(file);
   if (written && closed &&
-      MoveFileExA(temporaryName.c_str(), kSettingsFileName,
+      MoveFileExA(temporaryName.c_str(), target.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return;
   }

@@ -182,6 +182,9 @@ void WINAPI SetLastError(DWORD error);
 #define FILE_TYPE_DISK 0x0001
 #define FILE_TYPE_CHAR 0x0002
 #define FILE_TYPE_PIPE 0x0003
+#define FILE_NAME_NORMALIZED 0x0
+#define FILE_NAME_OPENED 0x8
+#define VOLUME_NAME_DOS 0x0
 
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
@@ -238,6 +241,8 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMo
                             DWORD moveMethod);
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
 DWORD WINAPI GetFileType(HANDLE file);
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR filePath, DWORD filePathLength,
+                                       DWORD flags);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePathName, DWORD bufferLength);
 BOOL WINAPI GetDiskFreeSpaceA(LPCSTR rootPathName, LPDWORD sectorsPerCluster,

@@ -2,6 +2,7 @@
 // CreateDirectoryA and RemoveDirectoryA, with the exact attribute values and error codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/winapi.h"
@@ -9,6 +10,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -166,5 +168,46 @@ TEST_F(FileSystem, MoveOfMissingFileFailsWithFileNotFound) {
   EXPECT_FALSE(MoveFileExA("missing", "to", MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
+
+// The final path of an open file names it whole: asked with too small a buffer, the call gives the
+// size it needs with the terminating zero; given that, the length without it.
+TEST_F(FileSystem, FinalPathOfAnOpenFileEndsWithItsFolderAndName) {
+  ASSERT_TRUE(writeFile("file", "f"));
+  HANDLE file = CreateFileA("file", 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  DWORD needed = GetFinalPathNameByHandleA(file, nullptr, 0, FILE_NAME_NORMALIZED);
+  ASSERT_GT(needed, 1u);
+  std::string path(needed, 'x');
+  EXPECT_EQ(needed, GetFinalPathNameByHandleA(file, path.data(), needed - 1, FILE_NAME_NORMALIZED));
+  EXPECT_EQ(needed - 1, GetFinalPathNameByHandleA(file, path.data(), needed, FILE_NAME_NORMALIZED));
+  EXPECT_EQ('\0', path[needed - 1]);
+  path.resize(needed - 1);
+  std::string folderName = folder_.filename().string();
+  std::string tail = kPathSeparator + folderName + kPathSeparator + "file";
+  EXPECT_TRUE(path.ends_with(tail)) << path;
+  EXPECT_TRUE(CloseHandle(file));
+  SetLastError(0xDEADBEEF);
+  EXPECT_EQ(0u, GetFinalPathNameByHandleA(INVALID_HANDLE_VALUE, path.data(), needed,
+                                          FILE_NAME_NORMALIZED));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+#ifndef _WIN32
+// A name that is a chain of symbolic links gives the path of the file at its end.
+TEST_F(FileSystem, FinalPathResolvesEverySymbolicLink) {
+  ASSERT_TRUE(CreateDirectoryA("real", nullptr));
+  ASSERT_TRUE(writeFile(inFolder("real", "target"), "t"));
+  ASSERT_EQ(0, symlink("real/target", "middle"));
+  ASSERT_EQ(0, symlink("middle", "link"));
+  HANDLE file =
+      CreateFileA("link", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  char path[4096] = {};
+  DWORD length = GetFinalPathNameByHandleA(file, path, sizeof path, FILE_NAME_NORMALIZED);
+  EXPECT_EQ(std::filesystem::canonical("real/target").string(), std::string(path, length));
+  EXPECT_TRUE(CloseHandle(file));
+}
+#endif
 
 }  // namespace

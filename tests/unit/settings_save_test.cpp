@@ -1,5 +1,6 @@
 // Writing "sorvel.ini": the lines and their order, the round trips through the file, and the
 // safe replacement of the old file (temporary file, read-only file, failures part-way).
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -236,6 +237,42 @@ TEST_F(SettingsSave, OldFileIsReplacedAndNoTemporaryFileStays) {
   saveSettingsFile();
   EXPECT_EQ(kDefaultFile, settingsFileBytes());
   EXPECT_EQ(std::vector<std::string>{kSettingsFileName}, folderNames());
+}
+
+// A settings file kept elsewhere (a dotfiles folder) through a link, directly or through a chain
+// of relative links: the file at the end receives the settings, and every link stays a link.
+TEST_F(SettingsSave, LinkedSettingsFileIsReplacedWhereItLivesAndTheLinksStay) {
+  namespace fs = std::filesystem;
+  const std::vector<std::vector<std::string>> chains = {
+      {"dotfiles/shared.ini"}, {"dotfiles/middle", "../dotfiles/shared.ini"}};
+  for (const std::vector<std::string>& chain : chains) {
+    SCOPED_TRACE(chain.front());
+    fs::create_directory(folder_ / "dotfiles");
+    writeWholeFile(folder_ / "dotfiles" / "shared.ini", "depthRead: 5\r\n");
+    fs::path link = folder_ / kSettingsFileName;
+    for (const std::string& target : chain) {
+      fs::create_symlink(target, link);
+      link = link.parent_path() / target;
+    }
+    loadSettings();
+    EXPECT_EQ(5, settings.depthRead);
+    settings.depthRead = 16;
+    saveSettingsFile();
+    EXPECT_EQ(kDefaultFile, readWholeFile(folder_ / "dotfiles" / "shared.ini"));
+    EXPECT_TRUE(fs::is_symlink(folder_ / kSettingsFileName));
+    EXPECT_EQ(chain.front(), fs::read_symlink(folder_ / kSettingsFileName).string());
+    std::vector<std::string> expected{"shared.ini"};
+    if (chain.size() > 1) expected.insert(expected.begin(), "middle");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_ / "dotfiles")) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(expected, names);
+    EXPECT_EQ((std::vector<std::string>{"dotfiles", kSettingsFileName}), folderNames());
+    fs::remove(folder_ / kSettingsFileName);
+    fs::remove_all(folder_ / "dotfiles");
+  }
 }
 
 TEST_F(SettingsSave, ReadOnlySettingsFileIsLeftAsItWas) {

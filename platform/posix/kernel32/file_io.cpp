@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "platform/posix/kernel32/errors.h"
 #include "platform/posix/kernel32/fault_hooks.h"
@@ -223,6 +226,41 @@ DWORD WINAPI GetFileType(HANDLE file) {
   // Windows clears the last error when the type is known to be unknown.
   SetLastError(ERROR_SUCCESS);
   return FILE_TYPE_UNKNOWN;
+}
+
+// The path of the file itself, with every symbolic link of the name it was opened by resolved, as
+// the system holds it for the open descriptor. Only the DOS form of the name is known here (flags
+// FILE_NAME_NORMALIZED or FILE_NAME_OPENED, both with VOLUME_NAME_DOS); it is an absolute POSIX
+// path. As on Windows: the length without the terminating zero on success, the size needed with
+// it when `filePathLength` is too small, 0 on failure.
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR filePath, DWORD filePathLength,
+                                       DWORD flags) {
+  std::shared_ptr<FileObject> object = fileFromHandle(file);
+  if (!object) return 0;
+  if ((flags & ~static_cast<DWORD>(FILE_NAME_OPENED)) != 0 ||
+      (filePath == nullptr && filePathLength != 0)) {
+    failWith(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string link = "/proc/self/fd/" + std::to_string(object->descriptor);
+  std::string path(PATH_MAX, '\0');
+  ssize_t length = readlink(link.c_str(), path.data(), path.size());
+  if (length < 0) {
+    failWithErrno(errno);
+    return 0;
+  }
+  // A file whose name is gone (unlinked), or that is no file of a folder (a pipe, a socket), has
+  // no path.
+  path.resize(static_cast<std::size_t>(length));
+  struct stat status {};
+  bool unlinked = fstat(object->descriptor, &status) == 0 && status.st_nlink == 0;
+  if (path.empty() || path[0] != '/' || unlinked) {
+    failWith(ERROR_FILE_NOT_FOUND);
+    return 0;
+  }
+  if (path.size() >= filePathLength) return static_cast<DWORD>(path.size() + 1);
+  std::memcpy(filePath, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE file) {
