@@ -120,7 +120,9 @@ e2e_mount_medium() {
   mkdir -p "$mountpoint"
   local args=(--counts "$mountpoint.counts")
   [ -n "$rules" ] && args+=(--rules "$rules")
-  "$E2E_MEDIUM" "${args[@]}" "$folder" "$mountpoint" >"$mountpoint.medium.log" 2>&1 &
+  # E2E_MEDIUM_FLAGS: further options of the medium, such as --writable.
+  "$E2E_MEDIUM" ${E2E_MEDIUM_FLAGS:-} "${args[@]}" "$folder" "$mountpoint" \
+    >"$mountpoint.medium.log" 2>&1 &
   local pid=$!
   E2E_MEDIUM_PIDS+=("$pid")
   E2E_MOUNTS+=("$mountpoint")

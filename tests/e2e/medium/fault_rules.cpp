@@ -29,6 +29,8 @@ bool parseMode(const std::string& word, FaultMode& mode) {
     mode = FaultMode::kSlow;
   else if (word == "noopen")
     mode = FaultMode::kNoOpen;
+  else if (word == "store")
+    mode = FaultMode::kStore;
   else
     return false;
   return true;
@@ -46,6 +48,8 @@ const char* modeName(FaultMode mode) {
       return "slow";
     case FaultMode::kNoOpen:
       return "noopen";
+    case FaultMode::kStore:
+      return "store";
   }
   return "?";
 }
@@ -75,6 +79,7 @@ bool parseRuleLine(std::string line, FaultRule& rule) {
   if (!parseNumber(words[0], rule.first) || !parseNumber(words[1], rule.last)) return false;
   if (!parseMode(words[2], rule.mode) || !parseNumber(words[3], rule.amount)) return false;
   if (rule.mode == FaultMode::kNoOpen) rule.first = rule.last = 0;
+  if (rule.mode == FaultMode::kStore && rule.amount > 255) return false;
   if (rule.last < rule.first || rule.last - rule.first >= kMaxRuleBytes) return false;
   rule.reads.assign(rule.last - rule.first + 1, 0);
   rule.starts.assign(rule.last - rule.first + 1, 0);
@@ -127,6 +132,22 @@ ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::u
   plan.fails = firstBad == offset || failsWhole;
   plan.deliver = plan.fails ? 0 : firstBad - offset;
   return plan;
+}
+
+std::uint64_t applyStores(const std::vector<FaultRule>& rules, const std::string& file,
+                          std::uint64_t offset, char* data, std::uint64_t size) {
+  std::uint64_t replaced = 0;
+  for (const FaultRule& rule : rules) {
+    if (rule.mode != FaultMode::kStore || rule.file != file || size == 0) continue;
+    if (rule.last < offset || rule.first >= offset + size) continue;
+    std::uint64_t from = std::max(rule.first, offset);
+    std::uint64_t to = std::min(rule.last, offset + size - 1);
+    for (std::uint64_t byte = from; byte <= to; ++byte) {
+      data[byte - offset] = static_cast<char>(rule.amount);
+      ++replaced;
+    }
+  }
+  return replaced;
 }
 
 bool refusesOpen(const std::vector<FaultRule>& rules, const std::string& file) {

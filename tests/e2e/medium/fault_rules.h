@@ -11,6 +11,9 @@
 //          flaky  the first N reads touching a byte fail, later reads succeed
 //          slow   a read touching the range succeeds after a delay of N milliseconds
 //          noopen the file cannot be opened at all (EACCES); FIRST and LAST are ignored
+//          store  (a --writable medium) a write into the range reports success but stores the
+//                 byte value N in place of each byte of the range it covers; reads of the range
+//                 are counted and never fail
 // Blank lines and lines starting with "#" are ignored.
 //
 // How a read of [offset, offset + size) is answered (the range is first clipped to the file size):
@@ -34,7 +37,7 @@
 #include <string>
 #include <vector>
 
-enum class FaultMode { kFail, kEio, kFlaky, kSlow, kNoOpen };
+enum class FaultMode { kFail, kEio, kFlaky, kSlow, kNoOpen, kStore };
 
 struct FaultRule {
   std::string file;
@@ -73,6 +76,11 @@ ReadPlan planRead(std::vector<FaultRule>& rules, const std::string& file, std::u
 // Counts one read of `file` answered as `plan` says in `files`.
 void countFileRead(std::map<std::string, FileReads>& files, const std::string& file,
                    const ReadPlan& plan);
+
+// Replaces the bytes of `data` (`size` bytes written at `offset` of `file`) that "store" rules
+// cover by the byte values they store. Returns how many bytes it replaced.
+std::uint64_t applyStores(const std::vector<FaultRule>& rules, const std::string& file,
+                          std::uint64_t offset, char* data, std::uint64_t size);
 
 // Returns true when a "noopen" rule names `file`.
 bool refusesOpen(const std::vector<FaultRule>& rules, const std::string& file);

@@ -11,6 +11,15 @@
 // program's own offset and size. The medium answers one request at a time, so a slow read holds
 // back every other request (a read of the counts file included) until it is answered. Any attempt
 // to change the medium fails with EROFS and is counted in the report ("refused").
+//
+// With --writable the medium is a writable disk instead, like a USB stick: the folder can be
+// changed, and the kernel's page cache is in use (no direct_io, cached pages kept from one open
+// to the next), so that a program reading back what it wrote gets the cache's copy unless it
+// flushes and reads past the cache. "store" rules then make chosen ranges keep other bytes than
+// were written, while every write reports success. With --refuse-direct as well, an open with
+// O_DIRECT fails with EINVAL, as on a file system that offers no direct I/O.
+//
+//   sorvel_medium --writable [--refuse-direct] [--rules FILE] [--counts FILE] FOLDER MOUNTPOINT
 #define FUSE_USE_VERSION 31
 
 #include <dirent.h>
@@ -48,6 +57,8 @@ struct Medium {
   std::vector<FaultRule> rules;
   std::map<std::string, FileReads> files;  // the reads of each file, by rule name
   std::uint64_t refusedWrites = 0;
+  bool writable = false;       // --writable: a writable, cached disk
+  bool refusesDirect = false;  // --refuse-direct: opens with O_DIRECT fail
   std::mutex lock;
 };
 
@@ -72,9 +83,14 @@ int refuse() {
   return -EROFS;
 }
 
-void* mediumInit(fuse_conn_info*, fuse_config* config) {
-  config->direct_io = 1;
-  config->kernel_cache = 0;
+void* mediumInit(fuse_conn_info* connection, fuse_config* config) {
+  bool writable = static_cast<Medium*>(fuse_get_context()->private_data)->writable;
+  config->direct_io = writable ? 0 : 1;
+  config->kernel_cache = writable ? 1 : 0;
+  // A writable medium's cached pages stay valid when the file's times change, as a disk's cache
+  // does: otherwise the kernel would drop them at the next look at the file's attributes, and a
+  // read-back through the cache would reach the medium after all.
+  if (writable) connection->want &= ~FUSE_CAP_AUTO_INVAL_DATA;
   config->entry_timeout = 0;
   config->attr_timeout = 0;
   config->negative_timeout = 0;
@@ -97,12 +113,12 @@ int mediumGetattr(const char* path, struct stat* st, fuse_file_info*) {
     return 0;
   }
   if (lstat(backingPath(path).c_str(), st) != 0) return -errno;
-  st->st_mode &= ~kWriteBits;
+  if (!medium().writable) st->st_mode &= ~kWriteBits;
   return 0;
 }
 
 int mediumAccess(const char* path, int mask) {
-  if (mask & W_OK) return -EROFS;
+  if ((mask & W_OK) && !medium().writable) return -EROFS;
   if (std::strcmp(path, kControlPath) == 0) return 0;
   return access(backingPath(path).c_str(), mask) == 0 ? 0 : -errno;
 }
@@ -139,7 +155,10 @@ int mediumReaddir(const char* path, void* buffer, fuse_fill_dir_t filler, off_t,
   return 0;
 }
 
+int writableOpen(const char* path, fuse_file_info* info);
+
 int mediumOpen(const char* path, fuse_file_info* info) {
+  if (medium().writable) return writableOpen(path, info);
   info->direct_io = 1;
   if ((info->flags & O_ACCMODE) != O_RDONLY || (info->flags & O_TRUNC)) return refuse();
   if (std::strcmp(path, kControlPath) == 0) {
@@ -203,6 +222,7 @@ int mediumRelease(const char*, fuse_file_info* info) {
 
 int mediumStatfs(const char* path, struct statvfs* st) {
   if (statvfs(backingPath(path).c_str(), st) != 0) return -errno;
+  if (medium().writable) return 0;
   st->f_bfree = st->f_bavail = 0;
   st->f_ffree = st->f_favail = 0;
   st->f_flag |= ST_RDONLY;
@@ -244,8 +264,98 @@ fuse_operations mediumOperations() {
   return ops;
 }
 
+// ---- the writable, cached disk (--writable) ----
+
+// Returns `result`, or -errno when it is negative.
+int orErrno(int result) { return result < 0 ? -errno : 0; }
+
+int writableOpen(const char* path, fuse_file_info* info) {
+  Medium& m = medium();
+  if (std::strcmp(path, kControlPath) == 0) {
+    // The counts are made at each read: never cached, never written.
+    if ((info->flags & O_ACCMODE) != O_RDONLY) return -EACCES;
+    info->direct_io = 1;
+    info->fh = kControlFileHandle;
+    return 0;
+  }
+  if (m.refusesDirect && (info->flags & O_DIRECT)) return -EINVAL;
+  {
+    std::lock_guard<std::mutex> guard(m.lock);
+    if (refusesOpen(m.rules, ruleName(path))) return -EACCES;
+  }
+  int fd = open(backingPath(path).c_str(), (info->flags & ~O_DIRECT) | O_NOFOLLOW);
+  if (fd < 0) return -errno;
+  info->fh = static_cast<std::uint64_t>(fd);
+  info->keep_cache = 1;
+  return 0;
+}
+
+int writableCreate(const char* path, mode_t mode, fuse_file_info* info) {
+  if (medium().refusesDirect && (info->flags & O_DIRECT)) return -EINVAL;
+  int fd = open(backingPath(path).c_str(), (info->flags & ~O_DIRECT) | O_CREAT | O_NOFOLLOW, mode);
+  if (fd < 0) return -errno;
+  info->fh = static_cast<std::uint64_t>(fd);
+  info->keep_cache = 1;
+  return 0;
+}
+
+// Writes what a program wrote, with the bytes that "store" rules cover replaced, and reports the
+// whole write as done.
+int writableWrite(const char* path, const char* data, size_t size, off_t offset,
+                  fuse_file_info* info) {
+  std::vector<char> stored(data, data + size);
+  {
+    Medium& m = medium();
+    std::lock_guard<std::mutex> guard(m.lock);
+    applyStores(m.rules, ruleName(path), static_cast<std::uint64_t>(offset), stored.data(), size);
+  }
+  size_t done = 0;
+  while (done < size) {
+    ssize_t put = pwrite(static_cast<int>(info->fh), stored.data() + done, size - done,
+                         offset + static_cast<off_t>(done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return -errno;
+    done += static_cast<size_t>(put);
+  }
+  return static_cast<int>(size);
+}
+
+int writableRename(const char* from, const char* to, unsigned int flags) {
+  return orErrno(
+      renameat2(AT_FDCWD, backingPath(from).c_str(), AT_FDCWD, backingPath(to).c_str(), flags));
+}
+
+int writableFsync(const char*, int, fuse_file_info* info) {
+  return orErrno(fsync(static_cast<int>(info->fh)));
+}
+
+// Replaces the refusals of a read-only medium by the operations of a writable disk.
+void addWritableOperations(fuse_operations& ops) {
+  ops.create = writableCreate;
+  ops.write = writableWrite;
+  ops.rename = writableRename;
+  ops.fsync = writableFsync;
+  ops.unlink = [](const char* path) { return orErrno(unlink(backingPath(path).c_str())); };
+  ops.mkdir = [](const char* path, mode_t mode) {
+    return orErrno(mkdir(backingPath(path).c_str(), mode));
+  };
+  ops.rmdir = [](const char* path) { return orErrno(rmdir(backingPath(path).c_str())); };
+  ops.chmod = [](const char* path, mode_t mode, fuse_file_info*) {
+    return orErrno(chmod(backingPath(path).c_str(), mode));
+  };
+  ops.truncate = [](const char* path, off_t size, fuse_file_info*) {
+    return orErrno(truncate(backingPath(path).c_str(), size));
+  };
+  ops.utimens = [](const char* path, const timespec* times, fuse_file_info*) {
+    return orErrno(utimensat(AT_FDCWD, backingPath(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
+  };
+}
+
 int usage() {
-  std::fputs("usage: sorvel_medium [--rules FILE] [--counts FILE] FOLDER MOUNTPOINT\n", stderr);
+  std::fputs(
+      "usage: sorvel_medium [--writable [--refuse-direct]] [--rules FILE] [--counts FILE] "
+      "FOLDER MOUNTPOINT\n",
+      stderr);
   return 2;
 }
 
@@ -255,7 +365,9 @@ bool readCommandLine(int argc, char** argv, Medium& m, std::string& mountPoint) 
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if ((arg == "--rules" || arg == "--counts") && i + 1 < argc) {
+    if (arg == "--writable" || arg == "--refuse-direct") {
+      (arg == "--writable" ? m.writable : m.refusesDirect) = true;
+    } else if ((arg == "--rules" || arg == "--counts") && i + 1 < argc) {
       (arg == "--rules" ? rulesFile : m.countsFile) = argv[++i];
     } else {
       positional.push_back(arg);
@@ -299,5 +411,6 @@ int main(int argc, char** argv) {
   std::vector<char*> fuseArgv;
   for (std::string& arg : args) fuseArgv.push_back(arg.data());
   fuse_operations ops = mediumOperations();
+  if (m.writable) addWritableOperations(ops);
   return fuse_main(static_cast<int>(fuseArgv.size()), fuseArgv.data(), &ops, &m);
 }
