@@ -127,7 +127,7 @@ std::string settingsTarget() {
   DWORD length = GetFinalPathNameByHandleA(file, path.data(), static_cast<DWORD>(path.size()),
                                            FILE_NAME_NORMALIZED);
   if (length >= path.size()) {
-    path.resize(length);
+    path.resize(length + 1);  // one byte more than asked for: some systems want it
     length = GetFinalPathNameByHandleA(file, path.data(), static_cast<DWORD>(path.size()),
                                        FILE_NAME_NORMALIZED);
   }
