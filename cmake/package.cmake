@@ -7,6 +7,10 @@ set(CPACK_PACKAGE_CONTACT "sorvel support <support@sorvel.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save files from media that read badly")
 set(CPACK_PACKAGE_HOMEPAGE_URL "http://www.sorvel.example/")
 set(CPACK_STRIP_FILES ON)
+# CPack packages what the build folder holds and does not build every target of it first: a
+# folder with the tests packages its program without rebuilding them (scripts/package.sh and the
+# test command build before they package).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 if(WIN32)
   install(TARGETS sorvel RUNTIME DESTINATION .)
