@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The packages, built by CPack from the build folders of the tests: the Debian package holds
+# exactly the program, its desktop entry, icons, metainfo, manual page, copyright and changelog,
+# depends on the libraries the program links, passes lintian without an error, and the program
+# extracted from it (into the work folder; the machine's own installation is left alone) starts
+# as the real window and copies a file. The ZIP of the 32-bit Windows program, when that build
+# folder exists, holds the program and the text on how to run it.
+set -u
+source "$(dirname "$0")/lib/e2e.sh"
+e2e_setup package_test "${1:-}"
+build="$(dirname "$SORVEL")"
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
+  command -v "$tool" >/dev/null || e2e_abort "$tool is missing (scripts/install-deps.sh all)"
+done
+[ -f "$build/CPackConfig.cmake" ] || e2e_abort "no CPackConfig.cmake in $build"
+
+# cpack_into FOLDER GENERATOR CONFIG: builds one package into FOLDER; sets PACKAGE to its path.
+cpack_into() {
+  local folder="$1" generator="$2" config="$3"
+  mkdir -p "$folder"
+  if ! cpack -G "$generator" --config "$config" -B "$folder" >"$folder.log" 2>&1; then
+    e2e_abort "cpack -G $generator failed: $(tail -n 20 "$folder.log")"
+  fi
+  PACKAGE="$(find "$folder" -maxdepth 1 -type f \( -name '*.deb' -o -name '*.zip' \) | head -n 1)"
+  [ -n "$PACKAGE" ] || e2e_abort "cpack -G $generator made no package: $(cat "$folder.log")"
+  e2e_log "built $(basename "$PACKAGE")"
+}
+
+# ---- the Debian package -----------------------------------------------------------------------
+
+cpack_into "$E2E_DIR/deb" DEB "$build/CPackConfig.cmake"
+deb="$PACKAGE"
+
+# Its files (folders aside), and the program's mode and owner.
+listing="$(dpkg-deb -c "$deb")" || e2e_abort "dpkg-deb -c failed on $deb"
+files="$(awk '$1 !~ /^d/ { print $6 }' <<<"$listing" | sort)"
+expected=(./usr/bin/sorvel ./usr/share/applications/sorvel.desktop
+  ./usr/share/doc/sorvel/changelog.gz ./usr/share/doc/sorvel/copyright
+  ./usr/share/icons/hicolor/scalable/apps/sorvel.svg
+  ./usr/share/man/man1/sorvel.1.gz ./usr/share/metainfo/org.example.sorvel.metainfo.xml)
+for size in 16 22 24 32 48 64 128 256; do
+  expected+=("./usr/share/icons/hicolor/${size}x$size/apps/sorvel.png")
+done
+e2e_expect_equal "files of the package" "$(printf '%s\n' "${expected[@]}" | sort)" "$files"
+e2e_expect_equal "mode and owner of the program" "-rwxr-xr-x root/root" \
+  "$(awk '$6 == "./usr/bin/sorvel" { print $1, $2 }' <<<"$listing")"
+
+# dpkg-shlibdeps found the libraries the program links.
+depends="$(dpkg-deb -f "$deb" Depends)"
+for library in libc6 libstdc++6 libfltk1.3 libx11-6; do
+  [[ "$depends" == *"$library"* ]] || e2e_fail "Depends has no $library: '$depends'"
+done
+e2e_expect_equal "Recommends" "libgtk2.0-0" "$(dpkg-deb -f "$deb" Recommends)"
+
+# lintian: no error. Its whole output is shown in the test's output.
+lintian_out="$E2E_DIR/lintian.out"
+lintian_code=0
+lintian --pedantic --display-info --display-experimental "$deb" >"$lintian_out" 2>&1 || lintian_code=$?
+e2e_log "lintian (exit status $lintian_code):"
+sed 's/^/    /' "$lintian_out"
+e2e_expect_equal "exit status of lintian" 0 "$lintian_code"
+grep -q '^E: ' "$lintian_out" && e2e_fail "lintian reported errors"
+
+# The installed desktop entry and metainfo, as the desktop and the software centres read them.
+root="$E2E_DIR/root"
+dpkg-deb -x "$deb" "$root" || e2e_abort "dpkg-deb -x failed on $deb"
+desktop-file-validate "$root/usr/share/applications/sorvel.desktop" >"$E2E_DIR/desktop.out" 2>&1 ||
+  e2e_fail "desktop-file-validate: $(cat "$E2E_DIR/desktop.out")"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.sorvel.metainfo.xml" \
+  >"$E2E_DIR/appstream.out" 2>&1 || e2e_fail "appstreamcli validate: $(cat "$E2E_DIR/appstream.out")"
+
+# The extracted program as the real window: it copies a file, byte for byte.
+SORVEL="$root/usr/bin/sorvel"
+e2e_start_xvfb
+src="$E2E_DIR/source"
+run="$E2E_DIR/run"
+dest="$E2E_DIR/saved"
+mkdir -p "$src" "$run"
+head -c 300000 /dev/urandom >"$src/photo.jpg"
+e2e_settings "$run/sorvel.ini" "$src/photo.jpg" "$dest"
+e2e_run_copy "$run" "$run/sorvel.log.htm" "$E2E_END_VERIFIED" 120
+e2e_expect_same "copy made by the packaged program" "$src/photo.jpg" "$dest/photo.jpg"
+e2e_expect_log_entry "log of the packaged program" "$run/sorvel.log.htm" \
+  "Read 300000bytes of 300000bytes, written 300000bytes, verified 300000bytes"
+
+# ---- the ZIP of the Windows program ---------------------------------------------------------------
+
+windows="$(sed -n 's/^SORVEL_WINDOWS32_BUILD:PATH=//p' "$build/CMakeCache.txt")"
+if [ -n "$windows" ] && [ -f "$windows/sorvel.exe" ] && [ -f "$windows/CPackConfig.cmake" ]; then
+  cpack_into "$E2E_DIR/zip" ZIP "$windows/CPackConfig.cmake"
+  zip="$PACKAGE"
+  top="$(basename "$zip" .zip)"
+  e2e_expect_equal "files of the ZIP" "$top/README.txt $top/sorvel.exe" \
+    "$(cmake -E tar tf "$zip" | grep -v '/$' | sort | tr '\n' ' ' | sed 's/ $//')"
+  mkdir -p "$E2E_DIR/unzipped"
+  (cd "$E2E_DIR/unzipped" && cmake -E tar xf "$zip") || e2e_fail "could not unpack $zip"
+  # A 32-bit Windows program: "MZ", and at the offset kept at 0x3c, "PE" and machine 0x014c.
+  exe="$E2E_DIR/unzipped/$top/sorvel.exe"
+  read -r b0 b1 b2 b3 <<<"$(e2e_bytes "$exe" 60 4)"
+  pe=$((b0 + 256 * b1 + 65536 * b2 + 16777216 * b3))
+  e2e_expect_equal "headers of the Windows program" "77 90 | 80 69 0 0 76 1" \
+    "$(e2e_bytes "$exe" 0 2) | $(e2e_bytes "$exe" "$pe" 6)"
+else
+  e2e_log "no 32-bit Windows program in ${windows:-(no folder set)}: no ZIP built"
+fi
+
+e2e_finish
