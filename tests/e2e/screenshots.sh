@@ -33,16 +33,15 @@ e2e_start_xvfb
 log="$run/sorvel.log.htm"
 e2e_settings "$run/sorvel.ini" "$mnt/*.*" "$dest" "subDamagedBitByZero: no"
 e2e_start_run "$run" "$log"
-# The slow byte sits near 50% of scratched.bin: the window shows that state while the read waits.
-title_near_half() {
-  [[ "$(e2e_title)" =~ scratched\.bin\ ([0-9]+)% ]] && [ "${BASH_REMATCH[1]}" -ge 45 ]
-}
-if e2e_wait_until 30 title_near_half; then
+# The medium holds the read that reaches the slow byte for 4 s: the window shows the percentage
+# that scratched.bin had reached when that read began (a read in blocks begins well before it).
+title_in_scratched() { [[ "$(e2e_title)" =~ scratched\.bin\ ([0-9]+)% ]]; }
+if e2e_wait_until 30 title_in_scratched; then
   sleep 1
   e2e_screenshot "$output/during-run.png"
   e2e_log "title during the run: $(e2e_title)"
 else
-  e2e_fail "the title never showed scratched.bin near 50% (last: $(e2e_title))"
+  e2e_fail "the title never showed scratched.bin with a percentage (last: $(e2e_title))"
 fi
 e2e_wait_file_grep 60 "$log" "$E2E_END_VERIFIED" || e2e_fail "the run did not end within 60 s"
 sleep 0.5
