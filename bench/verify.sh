@@ -6,7 +6,8 @@
 # without verification is timed too, beside cp alone (neither flushes), and, when
 # SORVEL_VERIFY_BEFORE names another bench_speed (built from an earlier commit), beside that one
 # without verification: the copy without verification must not have moved. Rounds alternate the
-# commands; the medians of wall time are printed, and the median of the ratios round by round.
+# commands; the medians of wall and processor time are printed, and the medians of the ratios round
+# by round (bench/timing.sh).
 #
 # The work folder must be on a disk, not tmpfs: O_DIRECT and sync cost nothing in memory. The
 # default, /var/tmp, is checked with df.
@@ -37,68 +38,50 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/run" "$work/source"
 head -c $((mib * 1024 * 1024)) /dev/urandom >"$work/source/big.bin"
 sync
+source bench/timing.sh
 
-# timed LABEL COMMAND...: runs COMMAND (in $work/run) with a fresh destination folder and adds its
-# wall time in seconds to LABEL's list.
-declare -A times
-timed() {
-  local label="$1"
-  shift
-  rm -rf "$work/out" "$work/run"/*
-  mkdir -p "$work/out"
+source="$work/source/big.bin"
+copy="$work/dest/big.bin"
+# fresh: an empty destination folder, and nothing of earlier commands left to write back.
+fresh() {
+  rm -rf "$work/dest" "$work/run"/*
+  mkdir -p "$work/dest"
   sync
-  local start end
-  start=$(date +%s.%N)
-  (cd "$work/run" && "$@" >/dev/null)
-  end=$(date +%s.%N)
-  times[$label]+="$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }') "
 }
-
-tools() {
-  cp "$work/source/big.bin" "$work/out/big.bin"
-  sync
-  dd if="$work/out/big.bin" iflag=direct bs=1M status=none | cmp - "$work/source/big.bin"
-}
-copy() { cp "$work/source/big.bin" "$work/out/big.bin"; }
-
-check_copy() {
-  cmp "$work/source/big.bin" "$work/out/big.bin" || { echo "the copy differs" >&2; exit 1; }
-}
+check_copy() { cmp "$source" "$copy" || { echo "the copy differs" >&2; exit 1; }; }
 
 for round in $(seq 1 "$rounds"); do
-  timed tools tools
-  timed verify "$program" --verify "$work/source/big.bin" "$work/out"
+  fresh
+  timed tools bash -c 'cp "$1" "$2" && sync && dd if="$2" iflag=direct bs=1M status=none |
+    cmp - "$1"' tools "$source" "$copy"
+  fresh
+  timed verify "$program" --verify "$source" "$work/dest"
   check_copy
   grep -q "verified $((mib * 1024 * 1024))bytes" "$work/run/sorvel.log.htm" ||
     { echo "the program did not verify every byte" >&2; exit 1; }
-  timed cp copy
-  timed plain "$program" "$work/source/big.bin" "$work/out"
+  fresh
+  timed cp cp "$source" "$copy"
+  fresh
+  timed plain "$program" "$source" "$work/dest"
   check_copy
   if [ -n "$before" ]; then
-    timed before "$before" "$work/source/big.bin" "$work/out"
+    fresh
+    timed before "$before" "$source" "$work/dest"
     check_copy
   fi
 done
 
-# median LIST: the median of the numbers in LIST.
-median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ a[NR] = $1 } END {
-  if (NR % 2) print a[(NR + 1) / 2]; else print (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
-# ratios A B: the round-by-round ratios of A's times to B's.
-ratios() {
-  paste <(tr ' ' '\n' <<<"${times[$1]}" | grep .) <(tr ' ' '\n' <<<"${times[$2]}" | grep .) |
-    awk '{ printf "%.3f ", $1 / $2 }'
-}
-
-echo "healthy file of $mib MiB on $kind ($where), $rounds rounds, wall seconds (median)"
-printf '  %-52s %8.2f\n' "program, verifyData" "$(median "${times[verify]}")"
-printf '  %-52s %8.2f\n' "cp + sync + dd iflag=direct bs=1M | cmp" "$(median "${times[tools]}")"
-printf '  %-52s %8.2f\n' "program, no verification" "$(median "${times[plain]}")"
-printf '  %-52s %8.2f\n' "cp" "$(median "${times[cp]}")"
-[ -n "$before" ] &&
-  printf '  %-52s %8.2f\n' "the program before, no verification" "$(median "${times[before]}")"
-printf '  verifyData / standard tools: %.2f (target at most 1.5)\n' \
-  "$(median "$(ratios verify tools)")"
-printf '  no verification / cp: %.2f\n' "$(median "$(ratios plain cp)")"
+echo "healthy file of $mib MiB on $kind ($where), $rounds rounds"
+header "$rounds" tools
+report tools "cp + sync + dd iflag=direct | cmp"
+report verify "sorvel, verifyData (target 1.5x)" tools
+echo
+header
+report cp "cp"
+report plain "sorvel, no verification" cp
 if [ -n "$before" ]; then
-  printf '  no verification / the program before: %.2f\n' "$(median "$(ratios plain before)")"
+  echo
+  header "$rounds" before
+  report before "sorvel before, no verification"
+  report plain "sorvel, no verification" before
 fi

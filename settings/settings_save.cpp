@@ -4,7 +4,6 @@
 // link stays.
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "platform/winapi.h"
 #include "settings/settings.h"
@@ -14,10 +13,6 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kTemporarySuffix = ".tmp";
-// The prefixes of a final path that plain paths do without: "\\?\C:\..." is "C:\...", and
-// "\\?\UNC\server\..." is "\\server\...".
-constexpr std::string_view kLongPathPrefix = "\\\\?\\";
-constexpr std::string_view kLongUncPrefix = "\\\\?\\UNC\\";
 // How many temporary names are tried when earlier ones are taken.
 constexpr int kTemporaryNameCount = 16;
 // How many times the temporary file is closed before it is given up: a file left open could
@@ -104,20 +99,11 @@ bool isSettingsFileProtected() {
   return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
-// Returns `path` as GetFinalPathNameByHandleA gave it, without the long-path prefix where the
-// plain path is short enough for the ANSI calls that follow.
-std::string plainPath(std::string path) {
-  if (path.size() >= MAX_PATH) return path;
-  if (path.starts_with(kLongUncPrefix)) return "\\\\" + path.substr(kLongUncPrefix.size());
-  bool drive = path.size() > kLongPathPrefix.size() + 1 && path[kLongPathPrefix.size() + 1] == ':';
-  if (path.starts_with(kLongPathPrefix) && drive) return path.substr(kLongPathPrefix.size());
-  return path;
-}
-
 // Returns the path of the file the settings are written to: the file "sorvel.ini" is, every
 // symbolic link resolved, so that a link into a dotfiles folder or a shared configuration keeps
-// pointing at the file that receives the settings. Where there is no such file, or its path cannot
-// be told, "sorvel.ini" itself.
+// pointing at the file that receives the settings (on Windows in the "\\?\" form, which the calls
+// that follow take as it is). Where there is no such file, or its path cannot be told, "sorvel.ini"
+// itself.
 std::string settingsTarget() {
   HANDLE file =
       CreateFileA(kSettingsFileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -134,7 +120,7 @@ std::string settingsTarget() {
   CloseHandle(file);
   if (length == 0 || length >= path.size()) return kSettingsFileName;
   path.resize(length);
-  return plainPath(std::move(path));
+  return path;
 }
 
 // Creates a new temporary file beside `target` (its name with ".tmp") and sets `name` to its name.

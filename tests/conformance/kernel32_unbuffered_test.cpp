@@ -13,8 +13,6 @@
 
 namespace {
 
-using Unbuffered = ScopedTempDir;
-
 // Returns the sector size of the volume that holds `path`, 0 when it cannot be told.
 DWORD sectorBytesOf(const std::string& path) {
   char volume[MAX_PATH] = {};
@@ -26,47 +24,53 @@ DWORD sectorBytesOf(const std::string& path) {
   return bytesPerSector;
 }
 
-// Returns the first address in `room` (three sectors long) that starts a sector.
-char* sectorAligned(std::vector<char>& room, DWORD sector) {
-  auto address = reinterpret_cast<std::uintptr_t>(room.data());
-  return room.data() + (sector - address % sector) % sector;
-}
+// Each test writes "data" (two sectors of `content`), opens it with FILE_FLAG_NO_BUFFERING and has
+// a buffer of two sectors that starts on a sector.
+class Unbuffered : public ScopedTempDir {
+ protected:
+  void SetUp() override {
+    ScopedTempDir::SetUp();
+    sector_ = sectorBytesOf(absolute("data"));
+    ASSERT_GE(sector_, 512u);
+    for (DWORD i = 0; i < 2 * sector_; ++i) content_ += static_cast<char>('a' + i % 26);
+    ASSERT_TRUE(writeFile("data", content_));
+    file_ = CreateFileA("data", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file_);
+    room_.resize(3 * sector_);
+    auto address = reinterpret_cast<std::uintptr_t>(room_.data());
+    buffer_ = room_.data() + (sector_ - address % sector_) % sector_;
+  }
+
+  void TearDown() override {
+    if (file_ != INVALID_HANDLE_VALUE) {
+      EXPECT_TRUE(CloseHandle(file_));
+    }
+    ScopedTempDir::TearDown();
+  }
+
+  DWORD sector_ = 0;
+  std::string content_;
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  std::vector<char> room_;
+  char* buffer_ = nullptr;
+};
 
 TEST_F(Unbuffered, FlushedDataReadsBackInWholeSectors) {
-  const DWORD sector = sectorBytesOf(absolute("data"));
-  ASSERT_GE(sector, 512u);
-  std::string content;
-  for (DWORD i = 0; i < 2 * sector; ++i) content += static_cast<char>('a' + i % 26);
-  ASSERT_TRUE(writeFile("data", content));
-  HANDLE file = CreateFileA("data", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  std::vector<char> room(3 * sector);
-  char* buffer = sectorAligned(room, sector);
   DWORD read = 0;
-  ASSERT_TRUE(ReadFile(file, buffer, 2 * sector, &read, nullptr));
-  EXPECT_EQ(2 * sector, read);
-  EXPECT_EQ(content, std::string(buffer, read));
-  EXPECT_TRUE(CloseHandle(file));
+  ASSERT_TRUE(ReadFile(file_, buffer_, 2 * sector_, &read, nullptr));
+  EXPECT_EQ(2 * sector_, read);
+  EXPECT_EQ(content_, std::string(buffer_, read));
 }
 
 TEST_F(Unbuffered, TransferOffASectorFailsWithInvalidParameter) {
   SKIP_WHERE_WINE_DIFFERS("FILE_FLAG_NO_BUFFERING is taken without its alignment rules");
-  const DWORD sector = sectorBytesOf(absolute("data"));
-  ASSERT_GE(sector, 512u);
-  ASSERT_TRUE(writeFile("data", std::string(2 * sector, 'd')));
-  HANDLE file = CreateFileA("data", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  std::vector<char> room(3 * sector);
-  char* buffer = sectorAligned(room, sector);
   DWORD read = 0xDEAD;
-  ASSERT_EQ(1u, SetFilePointer(file, 1, nullptr, FILE_BEGIN));
+  ASSERT_EQ(1u, SetFilePointer(file_, 1, nullptr, FILE_BEGIN));
   SetLastError(0xDEADBEEF);
-  EXPECT_FALSE(ReadFile(file, buffer, sector, &read, nullptr));
+  EXPECT_FALSE(ReadFile(file_, buffer_, sector_, &read, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
   EXPECT_EQ(0u, read);
-  EXPECT_TRUE(CloseHandle(file));
 }
 
 }  // namespace
