@@ -7,6 +7,9 @@ file(GLOB WIN32_POSIX_SOURCES CONFIGURE_DEPENDS
 add_library(win32_posix STATIC ${WIN32_POSIX_SOURCES})
 target_include_directories(win32_posix PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(win32_posix PRIVATE ${SORVEL_WARNINGS})
+# The display keeper's thread.
+find_package(Threads REQUIRED)
+target_link_libraries(win32_posix PUBLIC Threads::Threads)
 target_link_libraries(sorvel_program PUBLIC win32_posix)
 
 file(GLOB WIN32_HEADLESS_SOURCES CONFIGURE_DEPENDS

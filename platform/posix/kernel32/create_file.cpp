@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/posix/kernel32/blocking_call.h"
 #include "platform/posix/kernel32/errors.h"
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/file_info.h"
@@ -185,6 +186,7 @@ HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
 HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                           LPSECURITY_ATTRIBUTES, DWORD creationDisposition,
                           DWORD flagsAndAttributes, HANDLE) {
+  kernel32::BlockingCall blocking;
   if (fileName == nullptr || *fileName == '\0') return failHandle(ERROR_PATH_NOT_FOUND);
   // The handle's path serves only the test layer's faults and counts. Making a relative path
   // absolute reads the current folder, one more system call per open (the log is opened for
@@ -212,6 +214,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
 }
 
 BOOL WINAPI CloseHandle(HANDLE object) {
+  kernel32::BlockingCall blocking;
   // INVALID_HANDLE_VALUE is also the current process's pseudo handle: closing it does nothing.
   if (object == INVALID_HANDLE_VALUE) return TRUE;
   if (std::optional<DWORD> failed = closeFailure(object)) return failWith(*failed);

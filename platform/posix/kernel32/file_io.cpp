@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/posix/kernel32/blocking_call.h"
 #include "platform/posix/kernel32/errors.h"
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/file_info.h"
@@ -115,6 +116,7 @@ std::int64_t movedPosition(const FileObject& file, std::int64_t distance, DWORD 
 
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
                      LPOVERLAPPED overlapped) {
+  kernel32::BlockingCall blocking;
   if (bytesRead != nullptr) *bytesRead = 0;
   std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_READ);
   if (!object) return FALSE;
@@ -146,6 +148,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
 
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
                       LPOVERLAPPED overlapped) {
+  kernel32::BlockingCall blocking;
   if (bytesWritten != nullptr) *bytesWritten = 0;
   std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_WRITE);
   if (!object) return FALSE;
@@ -197,6 +200,7 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMo
 }
 
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
+  kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileFromHandle(file);
   if (!object) return INVALID_FILE_SIZE;
   struct stat status {};
@@ -212,6 +216,7 @@ DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
 }
 
 DWORD WINAPI GetFileType(HANDLE file) {
+  kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileFromHandle(file);
   if (!object) return FILE_TYPE_UNKNOWN;
   struct stat status {};
@@ -235,6 +240,7 @@ DWORD WINAPI GetFileType(HANDLE file) {
 // it when `filePathLength` is too small, 0 on failure.
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR filePath, DWORD filePathLength,
                                        DWORD flags) {
+  kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileFromHandle(file);
   if (!object) return 0;
   if ((flags & ~static_cast<DWORD>(FILE_NAME_OPENED)) != 0 ||
@@ -264,6 +270,7 @@ DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR filePath, DWORD filePa
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE file) {
+  kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_WRITE);
   if (!object) return FALSE;
   // A FIFO, socket or terminal keeps no data to flush (EINVAL): nothing is lost.
@@ -273,6 +280,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
 
 BOOL WINAPI GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime,
                         LPFILETIME lastWriteTime) {
+  kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileFromHandle(file);
   if (!object) return FALSE;
   struct stat status {};

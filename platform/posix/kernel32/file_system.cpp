@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/posix/kernel32/blocking_call.h"
 #include "platform/posix/kernel32/errors.h"
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/file_info.h"
@@ -64,6 +65,7 @@ int flushFolderOf(const std::string& path) {
 }  // namespace
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
+  kernel32::BlockingCall blocking;
   if (fileName == nullptr || *fileName == '\0') {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_FILE_ATTRIBUTES;
@@ -77,6 +79,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
 }
 
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes) {
+  kernel32::BlockingCall blocking;
   if (fileName == nullptr || *fileName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
   struct stat status {};
   if (stat(fileName, &status) != 0) return failWithErrnoForPath(errno, fileName);
@@ -88,6 +91,7 @@ BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR fileName) {
+  kernel32::BlockingCall blocking;
   settleMissingEntryError();  // folders may change from here on
   if (fileName == nullptr || *fileName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
   struct stat status {};
@@ -102,6 +106,7 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+  kernel32::BlockingCall blocking;
   settleMissingEntryError();  // folders may change from here on
   if (existingFileName == nullptr || newFileName == nullptr || *newFileName == '\0') {
     return failWith(ERROR_INVALID_PARAMETER);
@@ -136,6 +141,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
+  kernel32::BlockingCall blocking;
   settleMissingEntryError();  // folders may change from here on
   if (pathName == nullptr || *pathName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
   if (const FaultHooks* hooks = faultHooks()) {
@@ -149,6 +155,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
 }
 
 BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
+  kernel32::BlockingCall blocking;
   settleMissingEntryError();  // folders may change from here on
   if (pathName == nullptr || *pathName == '\0') return failWith(ERROR_PATH_NOT_FOUND);
   struct stat status {};

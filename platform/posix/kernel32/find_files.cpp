@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/posix/kernel32/blocking_call.h"
 #include "platform/posix/kernel32/errors.h"
 #include "platform/posix/kernel32/file_info.h"
 #include "platform/posix/kernel32/handles.h"
@@ -100,6 +101,7 @@ HANDLE findExactEntry(const std::string& path, const std::string& name, LPWIN32_
 }  // namespace
 
 HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findFileData) {
+  kernel32::BlockingCall blocking;
   if (fileName == nullptr || findFileData == nullptr) return failHandle(ERROR_INVALID_PARAMETER);
   if (*fileName == '\0') return failHandle(ERROR_PATH_NOT_FOUND);
   std::string pattern = lastComponent(fileName);
@@ -114,6 +116,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findFileData) {
 }
 
 BOOL WINAPI FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findFileData) {
+  kernel32::BlockingCall blocking;
   std::shared_ptr<FindObject> find = findFromHandle(findFile);
   if (!find) return FALSE;
   if (findFileData == nullptr) return failWith(ERROR_INVALID_PARAMETER);
@@ -122,6 +125,7 @@ BOOL WINAPI FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findFileData) {
 }
 
 BOOL WINAPI FindClose(HANDLE findFile) {
+  kernel32::BlockingCall blocking;
   if (!findFromHandle(findFile)) return FALSE;
   removeHandle(findFile);
   return TRUE;

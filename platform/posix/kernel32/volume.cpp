@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/posix/kernel32/blocking_call.h"
 #include "platform/posix/kernel32/errors.h"
 #include "platform/posix/kernel32/no_buffering.h"
 #include "platform/posix/kernel32/paths.h"
@@ -48,6 +49,7 @@ DWORD cappedDword(std::uint64_t value) {
 }  // namespace
 
 BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePathName, DWORD bufferLength) {
+  kernel32::BlockingCall blocking;
   if (fileName == nullptr || *fileName == '\0' || volumePathName == nullptr) {
     return failWith(ERROR_INVALID_PARAMETER);
   }
@@ -62,6 +64,7 @@ BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePathName, DWORD buff
 BOOL WINAPI GetDiskFreeSpaceA(LPCSTR rootPathName, LPDWORD sectorsPerCluster,
                               LPDWORD bytesPerSector, LPDWORD numberOfFreeClusters,
                               LPDWORD totalNumberOfClusters) {
+  kernel32::BlockingCall blocking;
   // No root: the volume of the current folder.
   const char* root = rootPathName == nullptr ? "." : rootPathName;
   struct statvfs volume {};

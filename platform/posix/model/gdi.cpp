@@ -215,11 +215,20 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
   return copied;
 }
 
+// The device context of the screen (GetDC of a null window). The model has no pixels of its
+// own outside its windows, so nothing can be painted or read through it: SetPixel and GetPixel
+// answer CLR_INVALID. It is got and released as Win32 documents.
+model::DeviceContext screenContext() {
+  model::DeviceContext context;
+  context.clip = RECT{0, 0, 0, 0};
+  return context;
+}
+
 // Returns a device context for the window's client area, painting on its top-level window's
-// surface; null for an invalid window or the screen (a null window).
+// surface, or for the screen when `window` is null; null for an invalid window.
 HDC WINAPI GetDC(HWND window) {
-  if (model::findWindowOrFail(window) == nullptr) return nullptr;
-  model::DeviceContext context = model::contextFor(window);
+  if (window != nullptr && model::findWindowOrFail(window) == nullptr) return nullptr;
+  model::DeviceContext context = window != nullptr ? model::contextFor(window) : screenContext();
   context.handle = model::newHandleValue();
   for (model::DeviceContext& slot : model::deviceContexts) {
     if (slot.handle == 0) {
@@ -233,12 +242,12 @@ HDC WINAPI GetDC(HWND window) {
   return reinterpret_cast<HDC>(context.handle);
 }
 
-// Releases a device context got for `window` and lets the driver show what was painted.
-// Returns 1 when released, 0 when `dc` is no context of that window.
+// Releases a device context got for `window` (null: the screen's) and lets the driver show what
+// was painted. Returns 1 when released, 0 when `dc` is no context of that window.
 int WINAPI ReleaseDC(HWND window, HDC dc) {
   model::DeviceContext* context = model::findContext(dc);
   if (context == nullptr || context->window != window) return 0;
-  model::showNow(window);
+  if (window != nullptr) model::showNow(window);
   *context = model::DeviceContext{};
   return 1;
 }

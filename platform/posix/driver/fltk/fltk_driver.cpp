@@ -1,12 +1,18 @@
 // The FLTK driver's hook table and its table of mirrors: every hook only reads the model and
-// updates the mirrors; the screen is brought up to date when the program asks for it (flush) and
-// whenever the program's loop waits for the user.
+// updates the mirrors; the screen is brought up to date when the program asks for it (flush), at
+// most once a frame, whenever the program's loop waits for the user, and by the display keeper
+// while the program's thread waits in the file system (display_keeper.h).
 #include "platform/posix/driver/fltk/fltk_driver.h"
 
 #include <FL/Fl.H>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <unordered_map>
 
+#include "platform/posix/driver/display_keeper.h"
 #include "platform/posix/model/window_state.h"
 
 namespace fltk_driver {
@@ -22,6 +28,15 @@ std::unordered_map<HWND, Mirror> mirrors;
 
 // Set while the display's events have been handled with the windows disabled (during a run).
 bool inputWhileDisabled = false;
+
+// Written to end the keeper's wait for the display's events (an eventfd).
+int wakeFd = -1;
+
+// Empties the wake-up counter; FLTK calls it when the descriptor is readable.
+void drainWake(int fd, void*) {
+  std::uint64_t count = 0;
+  [[maybe_unused]] ssize_t ignored = ::read(fd, &count, sizeof count);
+}
 
 // Returns the mirror of `window`, null when it has none.
 Mirror* findMirror(HWND window) {
@@ -118,13 +133,13 @@ bool windowsTakeInput() {
   return false;
 }
 
-// flush: the program wants the screen to follow the model now; everything damaged is drawn.
-// While its windows take input, the display's events stay queued for the loop, so a click made
-// during start-up is not lost. While they take none (a run disabled them, and may last for
-// hours), the display's events are handled here so that the window keeps up with exposes and
-// the window manager; the gate is closed, so the user's input is dropped, as a disabled window
-// takes none.
-void onFlush(HWND) {
+// Brings the screen up to date: everything damaged is drawn. While the windows take input, the
+// display's events stay queued for the loop, so a click made during start-up is not lost. While
+// they take none (a run disabled them, and may last for hours), the display's events are handled
+// here so that the window keeps up with exposes and the window manager; the gate is closed, so
+// the user's input is dropped, as a disabled window takes none. Called by the thread that holds
+// the display (display_keeper.h).
+void showFrame() {
   syncAll();
   if (!windowsTakeInput()) {
     inputWhileDisabled = true;
@@ -133,10 +148,36 @@ void onFlush(HWND) {
   Fl::flush();
 }
 
+// The program's thread has waited in a blocking call for a frame: the keeper serves the
+// display's events meanwhile, for at most `seconds` or until woken. Exposes are repainted from
+// the windows' back buffers and the window manager is answered; the user's input is refused.
+// While the windows take input (start-up) the events are left for the loop, as in showFrame.
+void serveEvents(double seconds) {
+  if (windowsTakeInput()) {
+    pollfd wakeUp{wakeFd, POLLIN, 0};
+    poll(&wakeUp, 1, static_cast<int>(seconds * 1000));
+    drainWake(wakeFd, nullptr);
+    return;
+  }
+  InputGateScope closed(InputGate::closed);
+  inputWhileDisabled = true;
+  Fl::wait(seconds);
+}
+
+// Ends the keeper's serveEvents early: the program's call is over.
+void wake() {
+  const std::uint64_t one = 1;
+  [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
+}
+
+// flush: the program wants the screen to follow the model now; it does at the pace of frames
+// (display_keeper.h), since the program asks thousands of times a second during a copy.
+void onFlush(HWND) { display_keeper::requestFrame(); }
+
 // waitForInput: shows the model's last state, then waits for the user with the gate open.
 // Returns false when no window is left on the screen, so no input can ever come.
 bool onWaitForInput() {
-  syncAll();
+  display_keeper::showFrameNow();
   // What the user did while the windows were disabled is dropped, even where the display
   // delivers it only now: a disabled window takes no input.
   if (inputWhileDisabled) {
@@ -197,10 +238,23 @@ void install() {
   hooks.pixelsChanged = onPixelsChanged;
   hooks.flush = onFlush;
   hooks.waitForInput = onWaitForInput;
-  hooks.messageBox = showMessageBox;
-  hooks.chooseOpenFile = chooseOpenFile;
-  hooks.chooseFolder = chooseFolder;
+  // What the program showed before a dialog comes up is on the screen in full.
+  hooks.messageBox = [](HWND owner, const char* text, const char* caption, UINT type) {
+    display_keeper::showFrameNow();
+    return showMessageBox(owner, text, caption, type);
+  };
+  hooks.chooseOpenFile = [](const OPENFILENAMEA& request) {
+    display_keeper::showFrameNow();
+    return chooseOpenFile(request);
+  };
+  hooks.chooseFolder = [](const BROWSEINFOA& request) {
+    display_keeper::showFrameNow();
+    return chooseFolder(request);
+  };
   driver::install(hooks);
+  wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (wakeFd >= 0) Fl::add_fd(wakeFd, FL_READ, drainWake);
+  display_keeper::start(display_keeper::Screen{showFrame, serveEvents, wake});
 }
 
 }  // namespace fltk_driver

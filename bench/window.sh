@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# The speed of the real program in its real window (Xvfb), with the default options, against cp:
+#   1. 10,000 files of 1 KiB in one folder: one run of the program against cp -r, and the run with
+#      printProgress off for comparison;
+#   2. a healthy file of 1 GiB: one run of the program against cp.
+# A run is timed from the click on Copy to the moment the log holds its last line, the totals
+# (polled every 10 ms). The program's processor time is read off /proc over the same span; the X
+# server's is not in it. The commands alternate round after round; the ratios are medians of the
+# ratios round by round (bench/timing.sh).
+#
+# Usage: bench/window.sh [ROUNDS]                       (default 5)
+# Environment: SORVEL_WINDOW_PARTS ("1 2"), SORVEL_WINDOW_FILES (10000), SORVEL_WINDOW_MIB (1024),
+#   SORVEL_WINDOW_BINARY (the program; default build/release/sorvel, built when missing),
+#   SORVEL_WINDOW_BEFORE (an earlier build of the program, timed as well when given),
+#   SORVEL_WINDOW_DIR (the folder of the work files, default /var/tmp).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rounds="${1:-5}"
+parts="${SORVEL_WINDOW_PARTS:-1 2}"
+file_count="${SORVEL_WINDOW_FILES:-10000}"
+mib="${SORVEL_WINDOW_MIB:-1024}"
+program="${SORVEL_WINDOW_BINARY:-}"
+before="${SORVEL_WINDOW_BEFORE:-}"
+
+if [ -z "$program" ]; then
+  cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DSORVEL_TESTS=OFF >/dev/null
+  cmake --build build/release -j 2 --target sorvel >/dev/null
+  program="$PWD/build/release/sorvel"
+fi
+program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
+for tool in Xvfb xdotool xdpyinfo; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing: bash scripts/install-deps.sh all" >&2; exit 1; }
+done
+
+work="$(mktemp -d "${SORVEL_WINDOW_DIR:-/var/tmp}/sorvel-window.XXXXXX")"
+xvfb_pid=""
+program_pid=""
+cleanup() {
+  if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/run"
+source bench/timing.sh
+
+: >"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
+  >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 150); do grep -q '^[0-9]' "$work/display" && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$work/display")"
+for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores;" \
+  "$(uname -sr); work folder on $(df -T "$work" | awk 'NR == 2 { print $2 }'); load average at" \
+  "start: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "program: $program${before:+; before: $before}"
+
+# cpu_ticks PID: the processor time the process has used so far, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# window_run LABEL BINARY SOURCE DESTINATION [SETTING...]: starts BINARY in $work/run with the
+# default options, SOURCE and DESTINATION preset (and the extra settings lines), clicks Copy,
+# waits for the end of the run and adds "wall cpu peak-KiB" to LABEL's list.
+window_run() {
+  local label="$1" binary="$2" source="$3" destination="$4" line
+  shift 4
+  rm -f "$work/run/sorvel.ini" "$work/run/sorvel.log.htm"
+  for line in "saveSourceFile: yes" "lastSourceFile: $source" "saveDestinyFolder: yes" \
+    "lastDestinyFolder: $destination" "saveSettings: no" "$@"; do
+    printf '%s\r\n' "$line" >>"$work/run/sorvel.ini"
+  done
+  (cd "$work/run" && exec "$binary") >"$work/program.out" 2>&1 &
+  program_pid=$!
+  local window="" attempt start end ticks
+  for _ in $(seq 200); do
+    window="$(xdotool search --onlyvisible --pid "$program_pid" --name '^sorvel' 2>/dev/null | head -n 1)"
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { echo "no window: $(cat "$work/program.out")" >&2; exit 1; }
+  # A click before the loop waits for input is dropped: the first click that starts a run (the
+  # log appears) is the one timed.
+  sleep 1
+  for attempt in $(seq 10); do
+    ticks="$(cpu_ticks "$program_pid")"
+    start="$(date +%s.%N)"
+    xdotool mousemove --window "$window" 40 110 click 1
+    for _ in $(seq 300); do [ -e "$work/run/sorvel.log.htm" ] && break 2; sleep 0.01; done
+  done
+  [ -e "$work/run/sorvel.log.htm" ] || { echo "no run started" >&2; exit 1; }
+  until tail -c 300 "$work/run/sorvel.log.htm" | grep -qE '>Written -?[0-9]+bytes</FONT><BR>'; do
+    kill -0 "$program_pid" 2>/dev/null || { echo "the program ended during a run" >&2; exit 1; }
+    sleep 0.01
+  done
+  end="$(date +%s.%N)"
+  local used peak
+  used=$(($(cpu_ticks "$program_pid") - ticks))
+  peak="$(awk '/^VmHWM/ { print $2 }' "/proc/$program_pid/status")"
+  kill "$program_pid"
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=""
+  awk -v s="$start" -v e="$end" -v u="$used" -v t="$(getconf CLK_TCK)" -v p="$peak" \
+    'BEGIN { printf "%.2f %.2f %s\n", e - s, u / t, p }' >>"$work/$label.times"
+}
+
+# ---- 1. many small files ------------------------------------------------------------------------
+if [[ " $parts " == *" 1 "* ]]; then
+  mkdir -p "$work/many"
+  head -c $((file_count * 1024)) /dev/urandom | split -b 1024 -a 6 -d - "$work/many/f"
+  for round in $(seq "$rounds"); do
+    timed cp-many cp -r "$work/many" "$work/cp-$round"
+    window_run window "$program" "$work/many/*.*" "$work/job-$round"
+    window_run window-noprint "$program" "$work/many/*.*" "$work/noprint-$round" "printProgress: no"
+    if [ -n "$before" ]; then
+      window_run window-before "$before" "$work/many/*.*" "$work/before-$round"
+    fi
+    diff -r -q "$work/many" "$work/job-$round" >/dev/null || { echo "copies differ" >&2; exit 1; }
+    rm -rf "$work"/cp-[0-9]* "$work"/job-[0-9]* "$work"/noprint-* "$work"/before-*
+  done
+  echo
+  echo "1. $file_count files of 1 KiB in one folder (a run in the window, default options)"
+  header "" cp-r
+  report cp-many "cp -r"
+  report window "sorvel" cp-many
+  report window-noprint "sorvel, printProgress off" cp-many
+  if [ -n "$before" ]; then report window-before "sorvel before" cp-many; fi
+  rm -rf "$work/many"
+fi
+
+# ---- 2. a healthy large file --------------------------------------------------------------------
+if [[ " $parts " == *" 2 "* ]]; then
+  mkdir -p "$work/big"
+  head -c $((mib << 20)) /dev/urandom >"$work/big/healthy.bin"
+  for round in $(seq "$rounds"); do
+    timed cp-big cp "$work/big/healthy.bin" "$work/cp.bin"
+    rm -f "$work/cp.bin"
+    window_run window-big "$program" "$work/big/healthy.bin" "$work/job"
+    cmp -s "$work/big/healthy.bin" "$work/job/healthy.bin" || { echo "copy differs" >&2; exit 1; }
+    rm -rf "$work/job"
+    if [ -n "$before" ]; then
+      window_run window-big-before "$before" "$work/big/healthy.bin" "$work/job"
+      rm -rf "$work/job"
+    fi
+  done
+  echo
+  echo "2. a healthy file of $mib MiB (a run in the window, default options)"
+  header
+  report cp-big "cp"
+  report window-big "sorvel" cp-big
+  if [ -n "$before" ]; then report window-big-before "sorvel before" cp-big; fi
+fi
