@@ -75,7 +75,7 @@ window_run() {
   program_pid=$!
   local window="" attempt start end ticks
   for _ in $(seq 200); do
-    window="$(xdotool search --onlyvisible --pid "$program_pid" --name '^sorvel' 2>/dev/null | head -n 1)"
+    window="$(xdotool search --onlyvisible --pid "$program_pid" --name '^sorvel' 2>/dev/null | head -n 1 || true)"
     [ -n "$window" ] && break
     sleep 0.1
   done
