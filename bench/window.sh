@@ -3,6 +3,8 @@
 #   1. 10,000 files of 1 KiB in one folder: one run of the program against cp -r, and the run with
 #      printProgress off for comparison;
 #   2. a healthy file of 1 GiB: one run of the program against cp.
+# For comparison, the same copy job headless (bench_speed: the real window procedure on the headless
+# driver, no display at all) shows what the program itself costs.
 # A run is timed from the click on Copy to the moment the log holds its last line, the totals
 # (polled every 10 ms). The program's processor time is read off /proc over the same span; the X
 # server's is not in it. The commands alternate round after round; the ratios are medians of the
@@ -28,6 +30,9 @@ if [ -z "$program" ]; then
   program="$PWD/build/release/sorvel"
 fi
 program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
+cmake -S . -B build/bench-speed -DCMAKE_BUILD_TYPE=Release -DSORVEL_TESTS=ON >/dev/null
+cmake --build build/bench-speed -j 2 --target bench_speed >/dev/null
+headless="$PWD/build/bench-speed/bench_speed"
 for tool in Xvfb xdotool xdpyinfo; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: bash scripts/install-deps.sh all" >&2; exit 1; }
 done
@@ -113,20 +118,24 @@ if [[ " $parts " == *" 1 "* ]]; then
     timed cp-many cp -r "$work/many" "$work/cp-$round"
     window_run window "$program" "$work/many/*.*" "$work/job-$round"
     window_run window-noprint "$program" "$work/many/*.*" "$work/noprint-$round" "printProgress: no"
+    timed headless "$headless" "$work/many/*.*" "$work/headless-$round"
     if [ -n "$before" ]; then
       window_run window-before "$before" "$work/many/*.*" "$work/before-$round"
     fi
     diff -r -q "$work/many" "$work/job-$round" >/dev/null || { echo "copies differ" >&2; exit 1; }
-    rm -rf "$work"/cp-[0-9]* "$work"/job-[0-9]* "$work"/noprint-* "$work"/before-*
   done
+  # The copies are deleted only now: creating files on ext4 costs several times more for a while
+  # after many were deleted, and would cost the command that runs first after a deletion most.
   echo
   echo "1. $file_count files of 1 KiB in one folder (a run in the window, default options)"
   header "" cp-r
   report cp-many "cp -r"
   report window "sorvel" cp-many
   report window-noprint "sorvel, printProgress off" cp-many
+  report headless "sorvel headless, no display" cp-many
   if [ -n "$before" ]; then report window-before "sorvel before" cp-many; fi
-  rm -rf "$work/many"
+  rm -rf "$work/many" "$work"/cp-[0-9]* "$work"/job-[0-9]* "$work"/noprint-* "$work"/before-* \
+    "$work"/headless-*
 fi
 
 # ---- 2. a healthy large file --------------------------------------------------------------------
@@ -139,6 +148,8 @@ if [[ " $parts " == *" 2 "* ]]; then
     window_run window-big "$program" "$work/big/healthy.bin" "$work/job"
     cmp -s "$work/big/healthy.bin" "$work/job/healthy.bin" || { echo "copy differs" >&2; exit 1; }
     rm -rf "$work/job"
+    timed headless-big "$headless" "$work/big/healthy.bin" "$work/job"
+    rm -rf "$work/job"
     if [ -n "$before" ]; then
       window_run window-big-before "$before" "$work/big/healthy.bin" "$work/job"
       rm -rf "$work/job"
@@ -149,5 +160,6 @@ if [[ " $parts " == *" 2 "* ]]; then
   header
   report cp-big "cp"
   report window-big "sorvel" cp-big
+  report headless-big "sorvel headless, no display" cp-big
   if [ -n "$before" ]; then report window-big-before "sorvel before" cp-big; fi
 fi

@@ -48,14 +48,27 @@ struct Keeper {
   std::atomic<std::uint64_t> call{0};
   // The keeper serves the display's events and must be woken when the call is over.
   std::atomic<bool> serving{false};
+  // The time as the keeper read it at its last look, once a frame: the program's thread paces
+  // its frames by it without reading the clock, thousands of times a second, itself.
+  std::atomic<Clock::rep> lastLook{0};
 };
 
 Keeper* keeper = nullptr;
 
+// The time of the keeper's last look.
+Clock::time_point lookTime() {
+  return Clock::time_point(Clock::duration(keeper->lastLook.load(std::memory_order_relaxed)));
+}
+
+// Notes the time of a look.
+void look() {
+  keeper->lastLook.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+}
+
 // Shows a frame; the caller holds the display.
 void show(bool byKeeper) {
   keeper->screen.showFrame();
-  keeper->pacer.shown(Clock::now());
+  keeper->pacer.shown(lookTime());
   ++keeper->framesShown;
   if (byKeeper) ++keeper->framesByKeeper;
 }
@@ -99,6 +112,7 @@ void keep() {
   std::uint64_t watched = 0;
   for (;;) {
     std::this_thread::sleep_for(keeper->frame);
+    look();
     if (!keeper->inCall.load(std::memory_order_acquire)) {
       watching = false;
       continue;
@@ -110,7 +124,7 @@ void keep() {
     if (!keeper->display.try_lock()) continue;
     // The call may have ended, and another begun, before the display was taken.
     if (stillInCall(call)) {
-      if (keeper->pacer.pendingDue(Clock::now())) show(true);
+      if (keeper->pacer.pendingDue(lookTime())) show(true);
       if (lasting) serve(call);
     }
     keeper->display.unlock();
@@ -124,13 +138,14 @@ void start(const Screen& screen, Clock::duration frame) {
   keeper->screen = screen;
   keeper->frame = frame;
   keeper->pacer = FramePacer(frame);
+  look();
   keeper->display.lock();
   std::thread(keep).detach();
   kernel32::observeBlockingCalls(&observer);
 }
 
 void requestFrame() {
-  if (keeper->pacer.request(Clock::now())) show(false);
+  if (keeper->pacer.request(lookTime())) show(false);
 }
 
 void showFrameNow() { show(false); }

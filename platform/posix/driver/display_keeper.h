@@ -29,7 +29,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kFramesPerSecond = 60;
 constexpr Clock::duration kFrame = std::chrono::microseconds(1000000 / kFramesPerSecond);
 
-// When frames are due: at most one per `interval`. Pure bookkeeping, given the time.
+// When frames are due: at most one per `interval`. Pure bookkeeping, given the time. The keeper
+// gives it the time of its last look, which moves on once a frame, so that a request costs no
+// reading of the clock.
 class FramePacer {
  public:
   explicit FramePacer(Clock::duration interval = kFrame) : interval_(interval) {}
