@@ -5,9 +5,9 @@
 #   2. a healthy file of 1 GiB: one run of the program against cp.
 # For comparison, the same copy job headless (bench_speed: the real window procedure on the headless
 # driver, no display at all) shows what the program itself costs.
-# A run is timed from the click on Copy to the moment the log holds its last line, the totals
-# (polled every 10 ms). The program's processor time is read off /proc over the same span; the X
-# server's is not in it. The commands alternate round after round; the ratios are medians of the
+# A run is timed from the click on Copy to the last write of its log, the totals (the log is
+# polled every 10 ms; the end is the time of that write). The program's processor time is read
+# off /proc over the same span; the X server's is not in it. The commands alternate round after round; the ratios are medians of the
 # ratios round by round (bench/timing.sh).
 #
 # Usage: bench/window.sh [ROUNDS]                       (default 5)
@@ -101,7 +101,8 @@ window_run() {
     kill -0 "$program_pid" 2>/dev/null || { echo "the program ended during a run" >&2; exit 1; }
     sleep 0.01
   done
-  end="$(date +%s.%N)"
+  # The run ended with the last write of its log: the time of that write, not of the poll.
+  end="$(stat -c %.9Y "$work/run/sorvel.log.htm")"
   local used peak
   used=$(($(cpu_ticks "$program_pid") - ticks))
   peak="$(awk '/^VmHWM/ { print $2 }' "/proc/$program_pid/status")"
