@@ -63,8 +63,20 @@ echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //
   "start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "program: $program${before:+; before: $before}"
 
-# cpu_ticks PID: the processor time the process has used so far, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# cpu_ticks PID: the processor time the process has used so far, in clock ticks. Bash alone, as
+# nap below: the wait for the end of a run must not start processes a hundred times a second
+# beside the program, on a machine of two cores.
+cpu_ticks() {
+  local stat fields
+  read -r stat <"/proc/$1/stat"
+  read -ra fields <<<"${stat##*) }"
+  echo $((fields[11] + fields[12]))
+}
+
+# nap: a pause of 10 ms without starting a process (a read that times out on an empty FIFO).
+mkfifo "$work/nap"
+exec {nap_fd}<>"$work/nap"
+nap() { read -rt 0.01 -u "$nap_fd" _ || true; }
 
 # window_run LABEL BINARY SOURCE DESTINATION [SETTING...]: starts BINARY in $work/run with the
 # default options, SOURCE and DESTINATION preset (and the extra settings lines), clicks Copy,
@@ -92,14 +104,23 @@ window_run() {
   eval "${before_click:-}"
   for attempt in $(seq 10); do
     ticks="$(cpu_ticks "$program_pid")"
-    start="$(date +%s.%N)"
+    start="$EPOCHREALTIME"
     xdotool mousemove --window "$window" 40 110 click 1
-    for _ in $(seq 300); do [ -e "$work/run/sorvel.log.htm" ] && break 2; sleep 0.01; done
+    for _ in $(seq 300); do [ -e "$work/run/sorvel.log.htm" ] && break 2; nap; done
   done
   [ -e "$work/run/sorvel.log.htm" ] || { echo "no run started" >&2; exit 1; }
-  until tail -c 300 "$work/run/sorvel.log.htm" | grep -qE '>Written -?[0-9]+bytes</FONT><BR>'; do
+  # The log is read only once the program has used no processor time for 0.1 s.
+  local last_ticks=-1 still=0 now_ticks
+  while :; do
     kill -0 "$program_pid" 2>/dev/null || { echo "the program ended during a run" >&2; exit 1; }
-    sleep 0.01
+    now_ticks="$(cpu_ticks "$program_pid")"
+    if [ "$now_ticks" = "$last_ticks" ]; then still=$((still + 1)); else still=0; fi
+    last_ticks="$now_ticks"
+    if [ "$still" -ge 10 ]; then
+      tail -c 300 "$work/run/sorvel.log.htm" | grep -qE '>Written -?[0-9]+bytes</FONT><BR>' && break
+      still=0
+    fi
+    nap
   done
   # The run ended with the last write of its log: the time of that write, not of the poll.
   end="$(stat -c %.9Y "$work/run/sorvel.log.htm")"
