@@ -14,7 +14,7 @@
 # Environment: SORVEL_WINDOW_PARTS ("1 2"), SORVEL_WINDOW_FILES (10000), SORVEL_WINDOW_MIB (1024),
 #   SORVEL_WINDOW_BINARY (the program; default build/release/sorvel, built when missing),
 #   SORVEL_WINDOW_BEFORE (an earlier build of the program, timed as well when given),
-#   SORVEL_WINDOW_DIR (the folder of the work files, default /var/tmp).
+#   SORVEL_WINDOW_DIR (the folder of the work files; default a fresh ext4 file system, see below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds="${1:-5}"
@@ -37,7 +37,30 @@ for tool in Xvfb xdotool xdpyinfo; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: bash scripts/install-deps.sh all" >&2; exit 1; }
 done
 
-work="$(mktemp -d "${SORVEL_WINDOW_DIR:-/var/tmp}/sorvel-window.XXXXXX")"
+# By default the work folder is on a fresh ext4 file system of its own (a loop device over a file
+# in /var/tmp), as on a new disk: on a file system where many files were deleted in the last few
+# minutes (such as by an earlier run of this script), ext4 creates files several times slower and
+# unevenly. Without root or loop devices, /var/tmp itself.
+image=""
+fresh=""
+base="${SORVEL_WINDOW_DIR:-}"
+if [ -z "$base" ]; then
+  base=/var/tmp
+  if [ "$(id -u)" = 0 ] && command -v mkfs.ext4 >/dev/null && losetup -f >/dev/null 2>&1; then
+    image="$(mktemp /var/tmp/sorvel-window-fs.XXXXXX)"
+    fresh="$(mktemp -d /var/tmp/sorvel-window-mnt.XXXXXX)"
+    truncate -s 6G "$image"
+    if mkfs.ext4 -q -F "$image" && mount -o loop "$image" "$fresh"; then
+      base="$fresh"
+    else
+      rm -f "$image"
+      rmdir "$fresh"
+      image=""
+      fresh=""
+    fi
+  fi
+fi
+work="$(mktemp -d "$base/sorvel-window.XXXXXX")"
 xvfb_pid=""
 program_pid=""
 cleanup() {
@@ -45,6 +68,11 @@ cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   [ -n "${SORVEL_WINDOW_KEEP:-}" ] && cp "$work"/*.times "$SORVEL_WINDOW_KEEP"/ 2>/dev/null
   rm -rf "$work"
+  if [ -n "$fresh" ]; then
+    umount "$fresh" 2>/dev/null || umount -l "$fresh"
+    rm -f "$image"
+    rmdir "$fresh"
+  fi
 }
 trap cleanup EXIT
 mkdir -p "$work/run"
