@@ -62,9 +62,11 @@ SIZE clientSizeOf(HWND window) {
                        found->rect.bottom - found->rect.top);
 }
 
-std::string textOf(HWND window) {
+std::string textOf(HWND window) { return std::string(textViewOf(window)); }
+
+std::string_view textViewOf(HWND window) {
   const Window* found = findWindow(window);
-  return found != nullptr ? found->text : std::string();
+  return found != nullptr ? std::string_view(found->text) : std::string_view();
 }
 
 int checkStateOf(HWND window) {

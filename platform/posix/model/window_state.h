@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/winapi.h"
@@ -49,6 +50,10 @@ SIZE clientSizeOf(HWND window);
 
 // The text of a control or the title of a top-level window.
 std::string textOf(HWND window);
+
+// The same text without a copy (a result box holds every line of a run); valid until the model
+// changes the window's text or destroys the window.
+std::string_view textViewOf(HWND window);
 
 // A button's check state: BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
 int checkStateOf(HWND window);

@@ -38,10 +38,19 @@ void drainWake(int fd, void*) {
   [[maybe_unused]] ssize_t ignored = ::read(fd, &count, sizeof count);
 }
 
+// The window looked up last and its mirror: during a run the same few windows (the bar's, the
+// state lines) are looked up thousands of times a second. The map's elements stay where they
+// are until erased, so only destroying a window forgets it.
+HWND lastLookedUp = nullptr;
+Mirror* lastMirror = nullptr;
+
 // Returns the mirror of `window`, null when it has none.
 Mirror* findMirror(HWND window) {
+  if (window == lastLookedUp && window != nullptr) return lastMirror;
   auto found = mirrors.find(window);
-  return found == mirrors.end() ? nullptr : &found->second;
+  lastLookedUp = window;
+  lastMirror = found == mirrors.end() ? nullptr : &found->second;
+  return lastMirror;
 }
 
 // windowCreated: makes the mirror of the new window, hidden, with the model's state.
@@ -49,6 +58,7 @@ void onWindowCreated(HWND window) {
   MirrorKind kind = MirrorKind::label;
   Fl_Widget* widget = createMirror(window, kind);
   if (widget == nullptr) return;
+  lastLookedUp = nullptr;
   mirrors[window] = Mirror{kind, widget, false};
   showText(window, kind, widget);
   showCheck(window, widget);
@@ -62,6 +72,7 @@ void onWindowDestroyed(HWND window) {
   Mirror* mirror = findMirror(window);
   if (mirror == nullptr) return;
   Fl_Widget* widget = mirror->widget;
+  lastLookedUp = nullptr;
   mirrors.erase(window);
   if (Fl_Group* group = widget->parent()) {
     redrawUnder(widget);

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/posix/driver/fltk/fltk_driver.h"
 #include "platform/posix/model/user_input.h"
@@ -63,16 +64,19 @@ class ResultDisplay : public Fl_Text_Display {
   }
   ~ResultDisplay() override { buffer(nullptr); }
 
-  // Shows the model's text (lines ended by CR LF); appends when the text only grew.
-  void showModelText(const std::string& text) {
-    const bool grew = text.size() >= shown_.size() && text.compare(0, shown_.size(), shown_) == 0;
+  // Shows the model's text (lines ended by CR LF); appends when the text only grew. The text of
+  // a long run is large and shown again at every frame, so nothing is copied but what is new.
+  void showModelText(std::string_view text) {
+    const bool grew = text.size() >= shown_.size() && text.substr(0, shown_.size()) == shown_;
     if (grew) {
-      std::string tail = withoutCarriageReturns(text.substr(shown_.size()));
+      const std::string_view added = text.substr(shown_.size());
+      std::string tail = withoutCarriageReturns(std::string(added));
       if (!tail.empty()) content_.append(tail.c_str());
+      shown_.append(added);
     } else {
-      content_.text(withoutCarriageReturns(text).c_str());
+      content_.text(withoutCarriageReturns(std::string(text)).c_str());
+      shown_.assign(text);
     }
-    shown_ = text;
     insert_position(content_.length());
     show_insert_position();
   }
@@ -295,7 +299,12 @@ Fl_Widget* createMirror(HWND window, MirrorKind& kind) {
 
 // Shows the model's text: the title of a top-level window, a control's caption or content.
 void showText(HWND window, MirrorKind kind, Fl_Widget* widget) {
-  const std::string text = model::textOf(window);
+  const std::string_view view = model::textViewOf(window);
+  if (kind == MirrorKind::resultBox) {
+    static_cast<ResultDisplay*>(widget)->showModelText(view);
+    return;
+  }
+  const std::string text(view);
   switch (kind) {
     case MirrorKind::topLevel:
       // Fl_Window's own copy_label also hands the title to the window manager.
@@ -312,7 +321,6 @@ void showText(HWND window, MirrorKind kind, Fl_Widget* widget) {
       return;
     }
     case MirrorKind::resultBox:
-      static_cast<ResultDisplay*>(widget)->showModelText(text);
       return;
     case MirrorKind::pushButton:
     case MirrorKind::checkBox:
