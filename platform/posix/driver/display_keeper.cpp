@@ -40,7 +40,6 @@ struct Keeper {
   // Only with `display` held:
   FramePacer pacer;
   long framesShown = 0;
-  long framesByKeeper = 0;
   long callsServed = 0;
   // The program's thread is inside a blocking call; `call` numbers the calls, so that the keeper
   // tells one call that lasts from two calls in a row. Written by the program's thread only.
@@ -66,11 +65,10 @@ void look() {
 }
 
 // Shows a frame; the caller holds the display.
-void show(bool byKeeper) {
+void show() {
   keeper->screen.showFrame();
   keeper->pacer.shown(lookTime());
   ++keeper->framesShown;
-  if (byKeeper) ++keeper->framesByKeeper;
 }
 
 // The program's thread goes into a blocking call: it lets the display go.
@@ -124,7 +122,7 @@ void keep() {
     if (!keeper->display.try_lock()) continue;
     // The call may have ended, and another begun, before the display was taken.
     if (stillInCall(call)) {
-      if (keeper->pacer.pendingDue(lookTime())) show(true);
+      if (keeper->pacer.pendingDue(lookTime())) show();
       if (lasting) serve(call);
     }
     keeper->display.unlock();
@@ -145,11 +143,11 @@ void start(const Screen& screen, Clock::duration frame) {
 }
 
 void requestFrame() {
-  if (keeper->pacer.request(lookTime())) show(false);
+  if (keeper->pacer.request(lookTime())) show();
 }
 
-void showFrameNow() { show(false); }
+void showFrameNow() { show(); }
 
-Counts counts() { return {keeper->framesShown, keeper->framesByKeeper, keeper->callsServed}; }
+Counts counts() { return {keeper->framesShown, keeper->callsServed}; }
 
 }  // namespace display_keeper

@@ -83,9 +83,8 @@ void showFrameNow();
 
 // What the keeper thread did so far, for tests.
 struct Counts {
-  long framesShown;       // by either thread
-  long framesByKeeper;
-  long callsServed;       // calls during which the keeper served the display's events
+  long framesShown;  // by either thread
+  long callsServed;  // calls during which the keeper served the display's events
 };
 Counts counts();
 

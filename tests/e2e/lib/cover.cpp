@@ -31,10 +31,10 @@ int main(int argc, char** argv) {
   XSetWindowAttributes attributes{};
   attributes.override_redirect = True;
   attributes.background_pixel = 0xFF00FF;  // magenta: no colour of the program's window
-  const Window cover = XCreateWindow(
-      display, RootWindow(display, screen), x, y, static_cast<unsigned>(width),
-      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-      CWOverrideRedirect | CWBackPixel, &attributes);
+  const Window cover =
+      XCreateWindow(display, RootWindow(display, screen), x, y, static_cast<unsigned>(width),
+                    static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                    CWOverrideRedirect | CWBackPixel, &attributes);
   XSelectInput(display, cover, ExposureMask);
   XMapRaised(display, cover);
   XEvent event;

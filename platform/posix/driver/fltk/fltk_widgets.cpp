@@ -321,7 +321,7 @@ void showText(HWND window, MirrorKind kind, Fl_Widget* widget) {
       return;
     }
     case MirrorKind::resultBox:
-      return;
+      return;  // shown above, from the view: its text holds every line of a run
     case MirrorKind::pushButton:
     case MirrorKind::checkBox:
       if (widget->label() != nullptr && text == widget->label()) return;
