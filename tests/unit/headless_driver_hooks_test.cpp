@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,7 @@ std::ostream& operator<<(std::ostream& out, const Call& call) {
 
 std::vector<Call> calls;
 RECT lastPixels{};
+std::vector<RECT> allPixels;  // every area reported painted, in order
 
 void recordCall(const char* hook, HWND window) { calls.push_back(Call{hook, window}); }
 
@@ -42,6 +45,7 @@ driver::Hooks recordingHooks() {
   hooks.pixelsChanged = [](HWND window, const RECT& rect) {
     recordCall("pixels", window);
     lastPixels = rect;
+    allPixels.push_back(rect);
   };
   hooks.flush = [](HWND window) { recordCall("flush", window); };
   return hooks;
@@ -68,6 +72,7 @@ class DriverHooks : public ::testing::Test {
                              nullptr, nullptr, nullptr, nullptr);
     child = model::childrenOf(window).at(0);
     calls.clear();
+    allPixels.clear();
   }
   void TearDown() override {
     model::resetWindowSystem();
@@ -167,6 +172,85 @@ TEST_F(DriverHooks, PixelsOfAHeldContextAreReportedBeforeAnyFlush) {
   SetPixel(dc, 500, 500, RGB(1, 2, 3));  // outside the window: nothing painted
   ReleaseDC(window, dc);
   EXPECT_EQ((std::vector<Call>{{"flush", window}}), calls);
+}
+
+// Pixels painted at random through three contexts in turn (the window, a child and a child that
+// the surface's edge cuts), inside and outside their clip rectangles, with contexts released and
+// got again: each call answers and paints as a plain model of the surface says, and every pixel
+// painted lies in an area reported before the next flush, whose first and last rows were painted.
+TEST_F(DriverHooks, PixelsPaintedInAnyOrderLandAndAreReportedAsAPlainModelSays) {
+  HWND cut = CreateWindowExA(0, "STATIC", "", WS_CHILD, 150, 60, 80, 30, window, nullptr, nullptr,
+                             nullptr);
+  const SIZE surface = model::clientSizeOf(window);
+  struct Target {
+    HWND window;
+    POINT origin;
+    HDC dc;
+  };
+  std::vector<Target> targets = {
+      {window, {0, 0}, nullptr}, {child, {0, 0}, nullptr}, {cut, {150, 60}, nullptr}};
+  std::vector<COLORREF> expected(static_cast<std::size_t>(surface.cx * surface.cy));
+  for (int y = 0; y < surface.cy; ++y) {
+    for (int x = 0; x < surface.cx; ++x)
+      expected[y * surface.cx + x] = model::pixelOf(window, x, y);
+  }
+  std::set<std::pair<int, int>> paintedSinceReport;  // surface x, y
+  auto checkReport = [&] {
+    UpdateWindow(window);
+    for (const RECT& area : allPixels) {
+      bool firstRowPainted = false;
+      bool lastRowPainted = false;
+      for (const auto& [x, y] : paintedSinceReport) {
+        firstRowPainted |= y == area.top;
+        lastRowPainted |= y == area.bottom - 1;
+      }
+      EXPECT_TRUE(firstRowPainted && lastRowPainted) << area.top << ".." << area.bottom;
+    }
+    for (const auto& [x, y] : paintedSinceReport) {
+      bool covered = std::any_of(allPixels.begin(), allPixels.end(), [&](const RECT& area) {
+        return x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+      });
+      EXPECT_TRUE(covered) << x << "," << y;
+    }
+    paintedSinceReport.clear();
+    allPixels.clear();
+  };
+  std::mt19937 random(7);
+  std::size_t at = 0;
+  int y = 0;
+  for (int step = 0; step < 20000; ++step) {
+    if (random() % 40 == 0) at = random() % targets.size();
+    Target& target = targets[at];
+    if (target.dc == nullptr) target.dc = GetDC(target.window);
+    const SIZE client = model::clientSizeOf(target.window);
+    if (random() % 8 == 0) y = static_cast<int>(random() % (client.cy + 6)) - 3;
+    const int x = static_cast<int>(random() % (client.cx + 6)) - 3;
+    const COLORREF colour = random() & 0xFFFFFF;
+    const int surfaceX = target.origin.x + x;
+    const int surfaceY = target.origin.y + y;
+    const bool inside = x >= 0 && y >= 0 && x < client.cx && y < client.cy &&
+                        surfaceX < surface.cx && surfaceY < surface.cy;
+    ASSERT_EQ(inside ? colour : CLR_INVALID, SetPixel(target.dc, x, y, colour)) << step;
+    if (inside) {
+      expected[surfaceY * surface.cx + surfaceX] = colour;
+      paintedSinceReport.emplace(surfaceX, surfaceY);
+    }
+    if (random() % 300 == 0) {
+      ReleaseDC(target.window, target.dc);
+      target.dc = nullptr;
+    }
+    if (random() % 500 == 0) checkReport();
+  }
+  checkReport();
+  for (int row = 0; row < surface.cy; ++row) {
+    for (int column = 0; column < surface.cx; ++column) {
+      ASSERT_EQ(expected[row * surface.cx + column], model::pixelOf(window, column, row))
+          << column << "," << row;
+    }
+  }
+  for (Target& target : targets) {
+    if (target.dc != nullptr) ReleaseDC(target.window, target.dc);
+  }
 }
 
 TEST_F(DriverHooks, UserTextTheControlDoesNotKeepIsReportedBack) {

@@ -1,6 +1,7 @@
 // gdi32: font objects that keep their description, device contexts on a top-level window's
 // client surface, and pixels.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -20,6 +21,11 @@ constexpr RECT kNothingPainted{std::numeric_limits<LONG>::max(), std::numeric_li
 // A device context: the window it was got for, and where that window's client area lies on
 // its top-level window's surface (a child paints on its parent's surface, clipped to itself).
 // `painted` is the surface area painted since the driver was last told (empty when none).
+// `pixels` to `height` are what SetPixel paints with, set when the context is got: the surface
+// pixel of the clip rectangle's top left corner (null: nothing can be painted), the surface's row
+// length, and the clip rectangle in the window's client coordinates. They are 64-bit although 32
+// bits would hold them: a 64-bit number is not of the type of a pixel, so the compiler knows that
+// painting a pixel does not change them.
 struct DeviceContext {
   std::uintptr_t handle = 0;  // 0: a free slot
   HWND window = nullptr;
@@ -27,6 +33,12 @@ struct DeviceContext {
   POINT origin{};
   RECT clip{};
   RECT painted = kNothingPainted;
+  COLORREF* pixels = nullptr;
+  std::int64_t rowLength = 0;
+  std::int64_t left = 0;
+  std::int64_t top = 0;
+  std::uint64_t width = 0;
+  std::uint64_t height = 0;
 };
 
 bool isEmpty(const RECT& rect) { return rect.left >= rect.right || rect.top >= rect.bottom; }
@@ -64,10 +76,19 @@ DeviceContext contextFor(HWND window) {
     context.origin.x += placed->rect.left + offset.x;
     context.origin.y += placed->rect.top + offset.y;
   }
-  const Surface& surface = findWindow(context.surfaceOwner)->surface;
+  Surface& surface = findWindow(context.surfaceOwner)->surface;
   context.clip = RECT{std::max<LONG>(0, context.origin.x), std::max<LONG>(0, context.origin.y),
                       std::min<LONG>(surface.width, context.origin.x + size.cx),
                       std::min<LONG>(surface.height, context.origin.y + size.cy)};
+  if (!isEmpty(context.clip)) {
+    context.pixels =
+        surface.pixels.data() + std::int64_t{context.clip.top} * surface.width + context.clip.left;
+    context.rowLength = surface.width;
+    context.left = context.clip.left - context.origin.x;
+    context.top = context.clip.top - context.origin.y;
+    context.width = static_cast<std::uint64_t>(context.clip.right - context.clip.left);
+    context.height = static_cast<std::uint64_t>(context.clip.bottom - context.clip.top);
+  }
   return context;
 }
 
@@ -94,61 +115,75 @@ DeviceContext* findContext(HDC dc) {
   return nullptr;
 }
 
-// What SetPixel needs to paint through the context it painted through last, without looking
-// anything up: painting the bar pixel by pixel calls it thousands of times in a row for one
-// context. The clip rectangle is kept as its top left corner and size, and the rows painted as
-// their bounds, all in the context's client coordinates; those rows of the clip rectangle go into
-// the context's painted area when the shortcut is given up. The numbers are 64-bit although 32
-// bits would hold them: a 64-bit number is not of the type of a pixel, so the compiler knows that
-// painting a pixel does not change them and, where SetPixel is inlined into a loop, need not read
-// them again for every pixel.
+// The context SetPixel painted through last and the row of it painted last, so that painting the
+// bar pixel by pixel, thousands of calls in a row for one context and row after row, looks nothing
+// up: a pixel on that row costs a subtraction, a comparison and a store. Moving to another row or
+// context goes through moveShortcut. The rows painted are tracked in clip rows, as whole rows of
+// the clip rectangle (the driver redraws a few rows at no more cost than a few pixels of them),
+// and go into the context's painted area when the shortcut is left. The numbers are 64-bit, as in
+// DeviceContext.
+constexpr std::int64_t kNoRow = std::numeric_limits<std::int64_t>::min();
 struct PaintingShortcut {
-  std::uintptr_t dc = 0;
+  std::uintptr_t dc = 0;          // 0: no context
+  std::int64_t row = kNoRow;      // the client row that rowPixels lies on; kNoRow: none yet
+  std::int64_t left = 0;          // the clip rectangle's left edge, in client coordinates
+  std::uint64_t rowWidth = 0;     // the clip rectangle's width on this row: 0 outside it
+  COLORREF* rowPixels = nullptr;  // the surface pixel of client point left, row
+  std::int64_t rowPainted = 0;    // whether a pixel of this row was painted
   DeviceContext* context = nullptr;
-  COLORREF* pixels = nullptr;
-  std::int64_t rowLength = 0;
-  std::int64_t originIndex = 0;  // where client point 0, 0 would lie in `pixels`
-  std::int64_t left = 0;
-  std::int64_t top = 0;
-  std::uint64_t width = 0;
-  std::uint64_t height = 0;
   std::int64_t paintedTop = std::numeric_limits<std::int64_t>::max();
   std::int64_t paintedBottom = std::numeric_limits<std::int64_t>::min();
 };
 PaintingShortcut shortcut;
 
-// Gives the shortcut up, its painted area handed to its context.
+// Adds the shortcut's row to its painted rows when a pixel of it was painted.
+void settleRow() {
+  if (shortcut.rowPainted == 0) return;
+  const std::int64_t clipRow = shortcut.row - shortcut.context->top;
+  shortcut.paintedTop = std::min(shortcut.paintedTop, clipRow);
+  shortcut.paintedBottom = std::max(shortcut.paintedBottom, clipRow + 1);
+  shortcut.rowPainted = 0;
+}
+
+// Gives the shortcut up, its painted rows handed to its context.
 void leaveShortcut() {
+  settleRow();
   if (shortcut.context != nullptr && shortcut.paintedTop < shortcut.paintedBottom) {
     RECT& painted = shortcut.context->painted;
-    const POINT origin = shortcut.context->origin;
-    painted.left = std::min(painted.left, shortcut.context->clip.left);
-    painted.top = std::min<LONG>(painted.top, static_cast<LONG>(shortcut.paintedTop + origin.y));
-    painted.right = std::max(painted.right, shortcut.context->clip.right);
+    const RECT& clip = shortcut.context->clip;
+    painted.left = std::min(painted.left, clip.left);
+    painted.top = std::min<LONG>(painted.top, static_cast<LONG>(clip.top + shortcut.paintedTop));
+    painted.right = std::max(painted.right, clip.right);
     painted.bottom =
-        std::max<LONG>(painted.bottom, static_cast<LONG>(shortcut.paintedBottom + origin.y));
+        std::max<LONG>(painted.bottom, static_cast<LONG>(clip.top + shortcut.paintedBottom));
   }
   shortcut = PaintingShortcut{};
 }
 
-// Sets the shortcut up for `dc`. False for an unknown context or one whose surface is gone.
-[[gnu::noinline]] bool takeShortcutFor(HDC dc) {
-  leaveShortcut();
-  DeviceContext* context = findContext(dc);
-  if (context == nullptr) return false;
-  Window* owner = findWindow(context->surfaceOwner);
-  if (owner == nullptr) return false;
-  shortcut.dc = valueOf(dc);
-  shortcut.context = context;
-  shortcut.pixels = owner->surface.pixels.data();
-  shortcut.rowLength = owner->surface.width;
-  shortcut.originIndex = std::int64_t{context->origin.y} * shortcut.rowLength + context->origin.x;
-  shortcut.left = context->clip.left - context->origin.x;
-  shortcut.top = context->clip.top - context->origin.y;
-  shortcut.width =
-      static_cast<std::uint64_t>(std::max<LONG>(0, context->clip.right - context->clip.left));
-  shortcut.height =
-      static_cast<std::uint64_t>(std::max<LONG>(0, context->clip.bottom - context->clip.top));
+// Points the shortcut at row `y` of `dc`, first at `dc` itself when it is another context. A row
+// outside the clip rectangle has no width, so no pixel of it is painted. False for a null handle
+// or one that is no live context.
+[[gnu::noinline]] bool moveShortcut(HDC dc, int y) {
+  if (valueOf(dc) != shortcut.dc || shortcut.dc == 0) {
+    leaveShortcut();
+    DeviceContext* context = findContext(dc);
+    if (context == nullptr) return false;
+    shortcut.dc = context->handle;
+    shortcut.context = context;
+    shortcut.left = context->left;
+  }
+  settleRow();
+  const DeviceContext& context = *shortcut.context;
+  shortcut.row = y;
+  // Unsigned difference: a row above the clip wraps round to a large value.
+  const auto clipRow = static_cast<std::uint64_t>(std::int64_t{y} - context.top);
+  if (clipRow >= context.height) {
+    shortcut.rowWidth = 0;
+    shortcut.rowPixels = nullptr;
+    return true;
+  }
+  shortcut.rowWidth = context.width;
+  shortcut.rowPixels = context.pixels + static_cast<std::int64_t>(clipRow) * context.rowLength;
   return true;
 }
 
@@ -160,13 +195,22 @@ constexpr COLORREF kColourBits = 0x00FFFFFF;
 
 // Deletes every font object and device context.
 void resetGdi() {
-  forgetPaintingShortcut();
+  leaveShortcut();
   fonts.clear();
   deviceContexts.clear();
 }
 
-// Forgets SetPixel's shortcut to the surface it painted last.
-void forgetPaintingShortcut() { leaveShortcut(); }
+// Forgets the surface of `owner` in every context that paints on it, so that they paint nothing
+// more, and SetPixel's shortcut with them.
+void forgetSurfaceOf(HWND owner) {
+  leaveShortcut();
+  for (DeviceContext& context : deviceContexts) {
+    if (context.handle == 0 || context.surfaceOwner != owner) continue;
+    context.pixels = nullptr;
+    context.width = 0;
+    context.height = 0;
+  }
+}
 
 // Reports the pixels each live device context painted since the driver was last told.
 void reportPaintedPixels() {
@@ -247,6 +291,7 @@ HDC WINAPI GetDC(HWND window) {
 int WINAPI ReleaseDC(HWND window, HDC dc) {
   model::DeviceContext* context = model::findContext(dc);
   if (context == nullptr || context->window != window) return 0;
+  if (model::shortcut.context == context) model::leaveShortcut();
   if (window != nullptr) model::showNow(window);
   *context = model::DeviceContext{};
   return 1;
@@ -258,23 +303,15 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
 // painted; CLR_INVALID outside the window or for an unknown context.
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
   model::PaintingShortcut& shortcut = model::shortcut;
-  if (model::valueOf(dc) != shortcut.dc || shortcut.dc == 0) [[unlikely]] {
-    if (!model::takeShortcutFor(dc)) return CLR_INVALID;
+  if (model::valueOf(dc) != shortcut.dc || std::int64_t{y} != shortcut.row) [[unlikely]] {
+    if (!model::moveShortcut(dc, y)) return CLR_INVALID;
   }
-  // Unsigned differences: a point left of or above the clip wraps round to a large value.
-  const std::int64_t column = std::int64_t{x} - shortcut.left;
-  const std::int64_t row = std::int64_t{y} - shortcut.top;
-  if (static_cast<std::uint64_t>(column) >= shortcut.width ||
-      static_cast<std::uint64_t>(row) >= shortcut.height) {
-    return CLR_INVALID;
-  }
+  // Unsigned difference: a point left of the clip wraps round to a large value.
+  const auto column = static_cast<std::uint64_t>(std::int64_t{x} - shortcut.left);
+  if (column >= shortcut.rowWidth) return CLR_INVALID;
   const COLORREF painted = color & model::kColourBits;
-  shortcut.pixels[shortcut.originIndex + std::int64_t{y} * shortcut.rowLength + x] = painted;
-  // Only the rows are tracked, as whole rows of the clip rectangle: painting pixel by pixel, the
-  // tests of the row go the same way pixel after pixel, and the driver redraws a few rows at no
-  // more cost than a few pixels of them.
-  if (y < shortcut.paintedTop) shortcut.paintedTop = y;
-  if (y >= shortcut.paintedBottom) shortcut.paintedBottom = std::int64_t{y} + 1;
+  shortcut.rowPixels[column] = painted;
+  shortcut.rowPainted = 1;
   return painted;
 }
 
