@@ -2,10 +2,7 @@
 // and GetPixel, and the background that a repaint brings back.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <set>
-#include <vector>
 
 #include "platform/posix/driver/headless/headless.h"
 #include "platform/winapi.h"
@@ -148,23 +145,6 @@ TEST_F(Surface, FarAwayPointsAreRefusedWithoutWrapping) {
   }
   ReleaseDC(window, dc);
   EXPECT_EQ(kButtonFace, headless::pixel(window, 0, 0));
-}
-
-TEST_F(Surface, AtMostSixtyFourContextsLiveAtOnceAndAReleasedOneMakesRoom) {
-  std::vector<HDC> held;
-  for (int count = 0; count < 64; ++count) held.push_back(GetDC(window));
-  EXPECT_EQ(64u, std::set<HDC>(held.begin(), held.end()).size());
-  EXPECT_EQ(std::count(held.begin(), held.end(), nullptr), 0);
-  EXPECT_EQ(nullptr, GetDC(window));
-  EXPECT_EQ(1, ReleaseDC(window, held[17]));
-  HDC again = GetDC(window);
-  ASSERT_NE(nullptr, again);
-  EXPECT_EQ(kDarkBlue, SetPixel(again, 4, 4, kDarkBlue));
-  EXPECT_EQ(CLR_INVALID, SetPixel(held[17], 5, 5, kDarkBlue));
-  held[17] = again;
-  for (HDC dc : held) EXPECT_EQ(1, ReleaseDC(window, dc));
-  EXPECT_EQ(kDarkBlue, headless::pixel(window, 4, 4));
-  EXPECT_EQ(kButtonFace, headless::pixel(window, 5, 5));
 }
 
 TEST_F(Surface, ColourKeepsOnlyRedGreenAndBlue) {

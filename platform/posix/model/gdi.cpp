@@ -1,12 +1,10 @@
 // gdi32: font objects that keep their description, device contexts on a top-level window's
 // client surface, and pixels.
 #include <algorithm>
-#include <array>
-#include <bit>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <map>
+#include <vector>
 
 #include "platform/posix/driver/driver.h"
 #include "platform/posix/model/window_model.h"
@@ -14,71 +12,44 @@
 namespace model {
 namespace {
 
+// An empty area: its edges lie beyond any point, so that the first area united with it replaces
+// it.
+constexpr RECT kNothingPainted{std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::max(),
+                               std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::min()};
+
 // A device context: the window it was got for, and where that window's client area lies on
 // its top-level window's surface (a child paints on its parent's surface, clipped to itself).
+// `painted` is the surface area painted since the driver was last told (empty when none).
 struct DeviceContext {
+  std::uintptr_t handle = 0;  // 0: a free slot
   HWND window = nullptr;
   HWND surfaceOwner = nullptr;
   POINT origin{};
   RECT clip{};
-};
-
-// What SetPixel paints a device context with, set when the context is got: the surface pixel of
-// the clip rectangle's top left corner (null: nothing can be painted), the surface's row length
-// and the clip rectangle in the window's client coordinates; `paintedTop` and `paintedBottom`
-// are the rows of the clip rectangle painted since the driver was last told (none when top is not
-// above bottom): the driver redraws a few whole rows at no more cost than a few pixels of them.
-// Every number is 64-bit, although 32 bits would hold them, and this is kept apart from
-// DeviceContext and its 32-bit numbers: no number here is of the type of a pixel, so the
-// compiler knows that painting a pixel changes none of them.
-struct Painting {
-  std::uintptr_t handle = 0;  // the context's handle; 0: a free slot
-  COLORREF* pixels = nullptr;
-  std::int64_t rowLength = 0;
-  std::int64_t left = 0;
-  std::int64_t top = 0;
-  std::uint64_t width = 0;
-  std::uint64_t height = 0;
-  std::int64_t paintedTop = std::numeric_limits<std::int64_t>::max();
-  std::int64_t paintedBottom = std::numeric_limits<std::int64_t>::min();
+  RECT painted = kNothingPainted;
 };
 
 bool isEmpty(const RECT& rect) { return rect.left >= rect.right || rect.top >= rect.bottom; }
 
+// Tells the driver what the context painted since it was last told.
+void reportPainted(DeviceContext& context) {
+  if (isEmpty(context.painted)) return;
+  const RECT painted = context.painted;
+  context.painted = kNothingPainted;
+  if (findWindow(context.surfaceOwner) != nullptr) {
+    driver::current().pixelsChanged(context.surfaceOwner, painted);
+  }
+}
+
 std::map<std::uintptr_t, LOGFONTA> fonts;
+// The live device contexts. A released context frees its slot for the next GetDC, so that getting
+// and releasing a context, a hundred times a second while the bar moves, allocates nothing. Few
+// contexts live at once: they are looked up one after another.
+std::vector<DeviceContext> deviceContexts;
 
 template <typename Handle>
 std::uintptr_t valueOf(Handle handle) {
   return reinterpret_cast<std::uintptr_t>(handle);
-}
-
-// The live device contexts, each in the slot its handle names, so that SetPixel finds its context
-// with no search and no call: where it is inlined into a loop that paints pixel after pixel, the
-// compiler can read the context's numbers once before the loop. A released context frees its
-// slot, so that getting and releasing a context, a hundred times a second while the bar moves,
-// allocates nothing. At most kContextSlots contexts live at once; GetDC fails beyond that.
-constexpr std::size_t kContextSlots = 64;
-std::array<DeviceContext, kContextSlots> deviceContexts;
-std::array<Painting, kContextSlots> paintings;
-std::uint64_t liveContexts = 0;  // bit n: slot n holds a live context
-static_assert(kContextSlots <= 64, "liveContexts has a bit per slot");
-
-// The slot of the context with handle value `value`: it holds that context if it is live.
-std::size_t slotOf(std::uintptr_t value) { return (value / 4) % kContextSlots; }
-
-// Tells the driver what the context in `slot` painted since it was last told.
-void reportPainted(std::size_t slot) {
-  Painting& painting = paintings[slot];
-  if (painting.paintedTop >= painting.paintedBottom) return;
-  const DeviceContext& context = deviceContexts[slot];
-  const RECT painted{context.clip.left, static_cast<LONG>(context.clip.top + painting.paintedTop),
-                     context.clip.right,
-                     static_cast<LONG>(context.clip.top + painting.paintedBottom)};
-  painting.paintedTop = std::numeric_limits<std::int64_t>::max();
-  painting.paintedBottom = std::numeric_limits<std::int64_t>::min();
-  if (findWindow(context.surfaceOwner) != nullptr) {
-    driver::current().pixelsChanged(context.surfaceOwner, painted);
-  }
 }
 
 // The device context for `window`: its client area on its top-level window's surface.
@@ -100,21 +71,6 @@ DeviceContext contextFor(HWND window) {
   return context;
 }
 
-// What SetPixel paints `context` with; nothing when its clip rectangle is empty.
-Painting paintingFor(const DeviceContext& context) {
-  Painting painting;
-  if (context.surfaceOwner == nullptr || isEmpty(context.clip)) return painting;
-  Surface& surface = findWindow(context.surfaceOwner)->surface;
-  painting.pixels =
-      surface.pixels.data() + std::int64_t{context.clip.top} * surface.width + context.clip.left;
-  painting.rowLength = surface.width;
-  painting.left = context.clip.left - context.origin.x;
-  painting.top = context.clip.top - context.origin.y;
-  painting.width = static_cast<std::uint64_t>(context.clip.right - context.clip.left);
-  painting.height = static_cast<std::uint64_t>(context.clip.bottom - context.clip.top);
-  return painting;
-}
-
 // The surface pixel a device context's point falls on, or null outside its clip rectangle.
 COLORREF* pixelAt(const DeviceContext& context, int x, int y) {
   Window* owner = findWindow(context.surfaceOwner);
@@ -129,11 +85,71 @@ COLORREF* pixelAt(const DeviceContext& context, int x, int y) {
                                 static_cast<std::size_t>(surfaceX)];
 }
 
-// The slot of the live context `dc`, or kContextSlots when it is none.
-std::size_t findContext(HDC dc) {
+DeviceContext* findContext(HDC dc) {
   const std::uintptr_t value = valueOf(dc);
-  const std::size_t slot = slotOf(value);
-  return value != 0 && paintings[slot].handle == value ? slot : kContextSlots;
+  if (value == 0) return nullptr;
+  for (DeviceContext& context : deviceContexts) {
+    if (context.handle == value) return &context;
+  }
+  return nullptr;
+}
+
+// What SetPixel needs to paint through the context it painted through last, without looking
+// anything up: painting the bar pixel by pixel calls it thousands of times in a row for one
+// context. The clip rectangle is kept as its top left corner and size, and the rows painted as
+// their bounds, all in the context's client coordinates; those rows of the clip rectangle go into
+// the context's painted area when the shortcut is given up. The numbers are 64-bit although 32
+// bits would hold them: a 64-bit number is not of the type of a pixel, so the compiler knows that
+// painting a pixel does not change them and, where SetPixel is inlined into a loop, need not read
+// them again for every pixel.
+struct PaintingShortcut {
+  std::uintptr_t dc = 0;
+  DeviceContext* context = nullptr;
+  COLORREF* pixels = nullptr;
+  std::int64_t rowLength = 0;
+  std::int64_t originIndex = 0;  // where client point 0, 0 would lie in `pixels`
+  std::int64_t left = 0;
+  std::int64_t top = 0;
+  std::uint64_t width = 0;
+  std::uint64_t height = 0;
+  std::int64_t paintedTop = std::numeric_limits<std::int64_t>::max();
+  std::int64_t paintedBottom = std::numeric_limits<std::int64_t>::min();
+};
+PaintingShortcut shortcut;
+
+// Gives the shortcut up, its painted area handed to its context.
+void leaveShortcut() {
+  if (shortcut.context != nullptr && shortcut.paintedTop < shortcut.paintedBottom) {
+    RECT& painted = shortcut.context->painted;
+    const POINT origin = shortcut.context->origin;
+    painted.left = std::min(painted.left, shortcut.context->clip.left);
+    painted.top = std::min<LONG>(painted.top, static_cast<LONG>(shortcut.paintedTop + origin.y));
+    painted.right = std::max(painted.right, shortcut.context->clip.right);
+    painted.bottom =
+        std::max<LONG>(painted.bottom, static_cast<LONG>(shortcut.paintedBottom + origin.y));
+  }
+  shortcut = PaintingShortcut{};
+}
+
+// Sets the shortcut up for `dc`. False for an unknown context or one whose surface is gone.
+[[gnu::noinline]] bool takeShortcutFor(HDC dc) {
+  leaveShortcut();
+  DeviceContext* context = findContext(dc);
+  if (context == nullptr) return false;
+  Window* owner = findWindow(context->surfaceOwner);
+  if (owner == nullptr) return false;
+  shortcut.dc = valueOf(dc);
+  shortcut.context = context;
+  shortcut.pixels = owner->surface.pixels.data();
+  shortcut.rowLength = owner->surface.width;
+  shortcut.originIndex = std::int64_t{context->origin.y} * shortcut.rowLength + context->origin.x;
+  shortcut.left = context->clip.left - context->origin.x;
+  shortcut.top = context->clip.top - context->origin.y;
+  shortcut.width =
+      static_cast<std::uint64_t>(std::max<LONG>(0, context->clip.right - context->clip.left));
+  shortcut.height =
+      static_cast<std::uint64_t>(std::max<LONG>(0, context->clip.bottom - context->clip.top));
+  return true;
 }
 
 // Only the colour bits of a COLORREF; the high byte selects palettes, which a true-colour
@@ -144,28 +160,19 @@ constexpr COLORREF kColourBits = 0x00FFFFFF;
 
 // Deletes every font object and device context.
 void resetGdi() {
+  forgetPaintingShortcut();
   fonts.clear();
-  deviceContexts.fill(DeviceContext{});
-  paintings.fill(Painting{});
-  liveContexts = 0;
+  deviceContexts.clear();
 }
 
-// Forgets the surface of `owner` in every context that paints on it, so that they paint nothing
-// more.
-void forgetSurfaceOf(HWND owner) {
-  for (std::uint64_t live = liveContexts; live != 0; live &= live - 1) {
-    const auto slot = static_cast<std::size_t>(std::countr_zero(live));
-    if (deviceContexts[slot].surfaceOwner != owner) continue;
-    paintings[slot].pixels = nullptr;
-    paintings[slot].width = 0;
-    paintings[slot].height = 0;
-  }
-}
+// Forgets SetPixel's shortcut to the surface it painted last.
+void forgetPaintingShortcut() { leaveShortcut(); }
 
 // Reports the pixels each live device context painted since the driver was last told.
 void reportPaintedPixels() {
-  for (std::uint64_t live = liveContexts; live != 0; live &= live - 1) {
-    reportPainted(static_cast<std::size_t>(std::countr_zero(live)));
+  leaveShortcut();
+  for (DeviceContext& context : deviceContexts) {
+    if (context.handle != 0) reportPainted(context);
   }
 }
 
@@ -218,35 +225,30 @@ model::DeviceContext screenContext() {
 }
 
 // Returns a device context for the window's client area, painting on its top-level window's
-// surface, or for the screen when `window` is null; null for an invalid window, or when
-// kContextSlots contexts are live already.
+// surface, or for the screen when `window` is null; null for an invalid window.
 HDC WINAPI GetDC(HWND window) {
   if (window != nullptr && model::findWindowOrFail(window) == nullptr) return nullptr;
-  if (model::liveContexts == ~std::uint64_t{0} >> (64 - model::kContextSlots)) return nullptr;
-  const model::DeviceContext context =
-      window != nullptr ? model::contextFor(window) : screenContext();
-  // Handle values come one after another, so a free slot comes within kContextSlots of them.
-  std::uintptr_t value = 0;
-  do {
-    value = model::newHandleValue();
-  } while (model::paintings[model::slotOf(value)].handle != 0);
-  const std::size_t slot = model::slotOf(value);
-  model::deviceContexts[slot] = context;
-  model::paintings[slot] = model::paintingFor(context);
-  model::paintings[slot].handle = value;
-  model::liveContexts |= std::uint64_t{1} << slot;
-  return reinterpret_cast<HDC>(value);
+  model::DeviceContext context = window != nullptr ? model::contextFor(window) : screenContext();
+  context.handle = model::newHandleValue();
+  for (model::DeviceContext& slot : model::deviceContexts) {
+    if (slot.handle == 0) {
+      slot = context;
+      return reinterpret_cast<HDC>(context.handle);
+    }
+  }
+  // A new slot may move the others: SetPixel's shortcut points into them.
+  model::leaveShortcut();
+  model::deviceContexts.push_back(context);
+  return reinterpret_cast<HDC>(context.handle);
 }
 
 // Releases a device context got for `window` (null: the screen's) and lets the driver show what
 // was painted. Returns 1 when released, 0 when `dc` is no context of that window.
 int WINAPI ReleaseDC(HWND window, HDC dc) {
-  const std::size_t slot = model::findContext(dc);
-  if (slot == model::kContextSlots || model::deviceContexts[slot].window != window) return 0;
+  model::DeviceContext* context = model::findContext(dc);
+  if (context == nullptr || context->window != window) return 0;
   if (window != nullptr) model::showNow(window);
-  model::deviceContexts[slot] = model::DeviceContext{};
-  model::paintings[slot] = model::Painting{};
-  model::liveContexts &= ~(std::uint64_t{1} << slot);
+  *context = model::DeviceContext{};
   return 1;
 }
 
@@ -255,32 +257,32 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
 // pixel by pixel, one report per pixel would cost more than the painting. Returns the colour
 // painted; CLR_INVALID outside the window or for an unknown context.
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
-  const std::uintptr_t value = model::valueOf(dc);
-  model::Painting& painting = model::paintings[model::slotOf(value)];
-  // Everything is read before anything is decided, and decided at once: where this is inlined
-  // into a loop, what every pixel reads is read once before the loop.
-  const std::uintptr_t handle = painting.handle;
-  COLORREF* const pixels = painting.pixels;
-  const std::int64_t rowLength = painting.rowLength;
+  model::PaintingShortcut& shortcut = model::shortcut;
+  if (model::valueOf(dc) != shortcut.dc || shortcut.dc == 0) [[unlikely]] {
+    if (!model::takeShortcutFor(dc)) return CLR_INVALID;
+  }
   // Unsigned differences: a point left of or above the clip wraps round to a large value.
-  const auto column = static_cast<std::uint64_t>(std::int64_t{x} - painting.left);
-  const auto row = static_cast<std::uint64_t>(std::int64_t{y} - painting.top);
-  if ((handle != value) | (value == 0) | (column >= painting.width) | (row >= painting.height)) {
+  const std::int64_t column = std::int64_t{x} - shortcut.left;
+  const std::int64_t row = std::int64_t{y} - shortcut.top;
+  if (static_cast<std::uint64_t>(column) >= shortcut.width ||
+      static_cast<std::uint64_t>(row) >= shortcut.height) {
     return CLR_INVALID;
   }
   const COLORREF painted = color & model::kColourBits;
-  const auto clipRow = static_cast<std::int64_t>(row);
-  pixels[clipRow * rowLength + static_cast<std::int64_t>(column)] = painted;
-  if (clipRow < painting.paintedTop) painting.paintedTop = clipRow;
-  if (clipRow >= painting.paintedBottom) painting.paintedBottom = clipRow + 1;
+  shortcut.pixels[shortcut.originIndex + std::int64_t{y} * shortcut.rowLength + x] = painted;
+  // Only the rows are tracked, as whole rows of the clip rectangle: painting pixel by pixel, the
+  // tests of the row go the same way pixel after pixel, and the driver redraws a few rows at no
+  // more cost than a few pixels of them.
+  if (y < shortcut.paintedTop) shortcut.paintedTop = y;
+  if (y >= shortcut.paintedBottom) shortcut.paintedBottom = std::int64_t{y} + 1;
   return painted;
 }
 
 // Returns the colour of one pixel (client coordinates of the context's window); CLR_INVALID
 // outside the window or for an unknown context.
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
-  const std::size_t slot = model::findContext(dc);
-  if (slot == model::kContextSlots) return CLR_INVALID;
-  COLORREF* pixel = model::pixelAt(model::deviceContexts[slot], x, y);
+  model::DeviceContext* context = model::findContext(dc);
+  if (context == nullptr) return CLR_INVALID;
+  COLORREF* pixel = model::pixelAt(*context, x, y);
   return pixel == nullptr ? CLR_INVALID : *pixel;
 }

@@ -83,7 +83,7 @@ void discardWindow(HWND handle) {
   if (Window* parent = findWindow(window->parent)) std::erase(parent->children, handle);
   purgeMessagesFor(handle);
   if (foundSlot(valueOf(handle)).value == valueOf(handle)) foundSlot(valueOf(handle)) = {};
-  forgetSurfaceOf(handle);
+  forgetPaintingShortcut();
   windows.erase(valueOf(handle));
 }
 

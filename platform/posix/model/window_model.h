@@ -212,9 +212,9 @@ const LOGFONTA* findFont(HFONT font);
 // destroyed, so that the driver always learns of the pixels before it could draw them.
 void reportPaintedPixels();
 
-// Forgets the surface of `owner` in the device contexts that paint on it; called when a window
-// goes, as its surface goes with it.
-void forgetSurfaceOf(HWND owner);
+// Forgets what SetPixel keeps of the surface it painted last; called when a window goes, as its
+// surface may go with it.
+void forgetPaintingShortcut();
 
 // ----- modal dialogs (message box and pickers) -----
 
