@@ -9,6 +9,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <unordered_map>
 
@@ -38,19 +39,30 @@ void drainWake(int fd, void*) {
   [[maybe_unused]] ssize_t ignored = ::read(fd, &count, sizeof count);
 }
 
-// The window looked up last and its mirror: during a run the same few windows (the bar's, the
-// state lines) are looked up thousands of times a second. The map's elements stay where they
-// are until erased, so only destroying a window forgets it.
-HWND lastLookedUp = nullptr;
-Mirror* lastMirror = nullptr;
+// The windows looked up lately and their mirrors, each in the entry its handle picks: during a run
+// the same few windows (the main window's bar, the state lines, the result box) are looked up
+// thousands of times a second, in turn. The map's elements stay where they are until erased, so
+// only creating or destroying a window forgets them.
+struct LookedUp {
+  HWND window = nullptr;
+  Mirror* mirror = nullptr;
+};
+constexpr std::size_t kLookedUpEntries = 16;
+std::array<LookedUp, kLookedUpEntries> lookedUp;
+
+LookedUp& lookedUpEntry(HWND window) {
+  return lookedUp[(reinterpret_cast<std::uintptr_t>(window) / 4) % kLookedUpEntries];
+}
+
+void forgetLookedUp() { lookedUp.fill(LookedUp{}); }
 
 // Returns the mirror of `window`, null when it has none.
 Mirror* findMirror(HWND window) {
-  if (window == lastLookedUp && window != nullptr) return lastMirror;
+  LookedUp& entry = lookedUpEntry(window);
+  if (entry.window == window && window != nullptr) return entry.mirror;
   auto found = mirrors.find(window);
-  lastLookedUp = window;
-  lastMirror = found == mirrors.end() ? nullptr : &found->second;
-  return lastMirror;
+  entry = LookedUp{window, found == mirrors.end() ? nullptr : &found->second};
+  return entry.mirror;
 }
 
 // windowCreated: makes the mirror of the new window, hidden, with the model's state.
@@ -58,7 +70,7 @@ void onWindowCreated(HWND window) {
   MirrorKind kind = MirrorKind::label;
   Fl_Widget* widget = createMirror(window, kind);
   if (widget == nullptr) return;
-  lastLookedUp = nullptr;
+  forgetLookedUp();
   mirrors[window] = Mirror{kind, widget, false};
   showText(window, kind, widget);
   showCheck(window, widget);
@@ -72,7 +84,7 @@ void onWindowDestroyed(HWND window) {
   Mirror* mirror = findMirror(window);
   if (mirror == nullptr) return;
   Fl_Widget* widget = mirror->widget;
-  lastLookedUp = nullptr;
+  forgetLookedUp();
   mirrors.erase(window);
   if (Fl_Group* group = widget->parent()) {
     redrawUnder(widget);
