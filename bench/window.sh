@@ -9,8 +9,8 @@
 # SetPixel calls for a file of 1 KiB).
 # A run is timed from the click on Copy to the last write of its log, the totals (the log is
 # polled every 10 ms; the end is the time of that write). The program's processor time is read
-# off /proc over the same span; the X server's is not in it. The commands alternate round after round; the ratios are medians of the
-# ratios round by round (bench/timing.sh).
+# off /proc over the same span; the X server's is not in it. The commands alternate round after
+# round; the ratios are medians of the ratios round by round (bench/timing.sh).
 #
 # Usage: bench/window.sh [ROUNDS]                       (default 5)
 # Environment: SORVEL_WINDOW_PARTS ("1 2"), SORVEL_WINDOW_FILES (10000), SORVEL_WINDOW_MIB (1024),
@@ -25,6 +25,7 @@ file_count="${SORVEL_WINDOW_FILES:-10000}"
 mib="${SORVEL_WINDOW_MIB:-1024}"
 program="${SORVEL_WINDOW_BINARY:-}"
 before="${SORVEL_WINDOW_BEFORE:-}"
+before_click=""  # what window_run does right before its click; set by part 2 only
 
 if [ -z "$program" ]; then
   cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DSORVEL_TESTS=OFF >/dev/null

@@ -50,6 +50,7 @@ struct LookedUp {
 constexpr std::size_t kLookedUpEntries = 16;
 std::array<LookedUp, kLookedUpEntries> lookedUp;
 
+// Handles come 4 apart, so windows made one after another take entries one after another.
 LookedUp& lookedUpEntry(HWND window) {
   return lookedUp[(reinterpret_cast<std::uintptr_t>(window) / 4) % kLookedUpEntries];
 }

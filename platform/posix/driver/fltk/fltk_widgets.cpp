@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -70,11 +71,11 @@ class ResultDisplay : public Fl_Text_Display {
     const bool grew = text.size() >= shown_.size() && text.substr(0, shown_.size()) == shown_;
     if (grew) {
       const std::string_view added = text.substr(shown_.size());
-      std::string tail = withoutCarriageReturns(std::string(added));
+      std::string tail = withoutCarriageReturns(added);
       if (!tail.empty()) content_.append(tail.c_str());
       shown_.append(added);
     } else {
-      content_.text(withoutCarriageReturns(std::string(text)).c_str());
+      content_.text(withoutCarriageReturns(text).c_str());
       shown_.assign(text);
     }
     insert_position(content_.length());
@@ -82,9 +83,12 @@ class ResultDisplay : public Fl_Text_Display {
   }
 
  private:
-  static std::string withoutCarriageReturns(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
+  static std::string withoutCarriageReturns(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
+                 [](char c) { return c != '\r'; });
+    return kept;
   }
 
   Fl_Text_Buffer content_;
