@@ -93,33 +93,27 @@ void countBlock(std::int64_t first, std::int64_t end, bool allVerified) {
   }
 }
 
-// Copies the new bytes first..end-1 that arrived whole in `data`: writes them, reads them back
-// when verifyData is set, counts and shows them. A byte that cannot be written ends the copy there
-// with the byte steps' report, after the bytes before it have been counted and shown.
-void copyArrivedBytes(std::int64_t first, std::int64_t end, const std::uint8_t* data) {
-  std::int64_t written = writeBlock(first, end, data);
-  bool allVerified = true;
-  if (settings.verifyData) allVerified = verifyWrittenBlock(first, written, data, verifiedBytes);
-  countBlock(first, written, allVerified);
-  if (written == end) return;
-  // The byte that could not be written was read: counted, reported, shown; nothing is read back.
-  ++fileBytesRead;
-  fileCopy.dataByte = data[written - first];
-  fileCopy.copyFailed = true;
-  reportUnwritableByte();
-  showProgress();
-}
-
 // Where the blocks from a byte stopped: the first byte that did not arrive in a block, and the end
 // of the stretch that the byte steps alone are to copy from there.
 // When the search has come down to pieces of one sector, the sectors up to sectorStepsUntil are
 // taken one by one instead: the byte steps' own first read of a sector's first byte tells whether
 // it is bad, which spares the failed read of the sector as a piece.
+// Where failed stretches are read past the cache, a read that fails leaves the stretch from `next`
+// up to failedEnd to copyFailedStretch instead.
 struct BlocksEnd {
   std::int64_t next;
   std::int64_t byteStepsUntil;
   std::int64_t sectorStepsUntil = 0;
+  std::int64_t failedEnd = 0;
 };
+
+// Returns the end of the failed stretch that begins at `next` where a read up to `end` failed: at
+// least the window of the largest block around `next`, since the cache refuses a whole cache unit
+// (up to that size) around a bad sector, and each read of it through the cache fails again.
+std::int64_t failedStretchEnd(std::int64_t next, std::int64_t end) {
+  std::int64_t window = largestBlock();
+  return std::min(currentSize, std::max(end, (next / window + 1) * window));
+}
 
 // How many pieces a stretch whose read failed whole is read again in, at most, to find the spot
 // that failed it: each round costs one failed read (the piece holding the spot), so few rounds
@@ -163,6 +157,9 @@ BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
     if (arrived == 0) {
       // The byte just read alone is copied as read; the search goes on after it.
       if (next == first) finishByteAt(next++, true);
+      if (next < end && !fileCopy.copyFailed && readsFailedStretchesBySector()) {
+        return BlocksEnd{next, next, 0, failedStretchEnd(next, end)};
+      }
       piece = locatePiece(end - next);
       stretchEnd = end;
       if (piece == 0 || fileCopy.copyFailed) return BlocksEnd{next, end};
@@ -172,6 +169,9 @@ BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
     std::int64_t fresh = std::max<std::int64_t>(0, arrived - (next - anchor));
     if (fresh > 0) copyArrivedBytes(next, next + fresh, sourceBlock.data() + (next - anchor));
     next += fresh;
+    if (next < end && !fileCopy.copyFailed && readsFailedStretchesBySector()) {
+      return BlocksEnd{next, next, 0, failedStretchEnd(next, end)};
+    }
     if (next < end) return BlocksEnd{next, next};
     anchor = next - 1;
     size = std::min(size * 2, largestBlock());
@@ -186,6 +186,20 @@ BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
 
 }  // namespace
 
+void copyArrivedBytes(std::int64_t first, std::int64_t end, const std::uint8_t* data) {
+  std::int64_t written = writeBlock(first, end, data);
+  bool allVerified = true;
+  if (settings.verifyData) allVerified = verifyWrittenBlock(first, written, data, verifiedBytes);
+  countBlock(first, written, allVerified);
+  if (written == end) return;
+  // The byte that could not be written was read: counted, reported, shown; nothing is read back.
+  ++fileBytesRead;
+  fileCopy.dataByte = data[written - first];
+  fileCopy.copyFailed = true;
+  reportUnwritableByte();
+  showProgress();
+}
+
 void copyAllBytesInBlocks() {
   std::int64_t offset = 0;
   std::int64_t byteStepsUntil = 0;
@@ -199,6 +213,10 @@ void copyAllBytesInBlocks() {
     // The byte steps' first attempt at this byte; blocks begin where it succeeds, unless the byte
     // lies in the stretch of a block that failed whole.
     bool read = readSourceByteOnce(offset);
+    if (!read && readsFailedStretchesBySector()) {
+      offset = copyFailedStretch(offset, failedStretchEnd(offset, offset + 1), true);
+      continue;
+    }
     if (read && offset >= byteStepsUntil) {
       // Within sector steps, blocks end with the sector of their first byte.
       std::int64_t limit = currentSize;
@@ -207,6 +225,9 @@ void copyAllBytesInBlocks() {
       }
       BlocksEnd stopped = copyBlocksFrom(offset, limit);
       offset = stopped.next;
+      if (stopped.failedEnd > offset) {
+        offset = copyFailedStretch(offset, stopped.failedEnd, false);
+      }
       byteStepsUntil = stopped.byteStepsUntil;
       if (stopped.sectorStepsUntil > 0) sectorStepsUntil = stopped.sectorStepsUntil;
       continue;

@@ -129,7 +129,8 @@ void verifyWrittenByte(std::int64_t offset) {
 }
 
 std::int64_t sectorBytes() {
-  return std::clamp<std::int64_t>(settings.sectorSize, 1, kLargestSectorBytes);
+  std::int64_t unit = settings.sectorSize > 0 ? settings.sectorSize : mediumSectorBytes();
+  return std::clamp<std::int64_t>(unit, 1, kLargestSectorBytes);
 }
 
 bool isGivenUp(std::int64_t offset) { return offset < fileCopy.givenUpUntil; }

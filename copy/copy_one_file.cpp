@@ -98,6 +98,7 @@ void copyOneFile() {
   }
   copyAllBytes();
   closeReadBackFile();
+  closeUnbufferedSource();
   writeSummary();
   if (!closeDestinationFile()) reportUnclosableDestination();
   // Whatever the copy's outcome, it now takes its real name. Only when that name has appeared in

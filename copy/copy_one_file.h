@@ -31,6 +31,13 @@ struct SingleFileCopy {
   // The bytes before this offset that lie in the sector of a byte that failed every read are
   // given up without being read.
   std::int64_t givenUpUntil = 0;
+  // The source's medium, examined at the first failed read (copy/copy_source_sectors.cpp).
+  bool sourceMediumKnown = false;
+  bool sourceOnDisk = false;      // the volume lies on a disk, which fails in sectors
+  std::int64_t sourceSector = 0;  // the sector size of the source's volume
+  // The source opened again to read failed stretches past the cache; INVALID_HANDLE_VALUE when
+  // it could not be opened or its reads were refused.
+  HANDLE unbufferedSource = INVALID_HANDLE_VALUE;
 };
 
 extern SingleFileCopy fileCopy;
@@ -87,7 +94,8 @@ bool readSourceByte(std::int64_t offset);
 // The largest sector the copy works with; a larger sectorSize is taken as this.
 inline constexpr std::int64_t kLargestSectorBytes = 1 << 20;
 
-// Returns sectorSize as the copy uses it: from 1 to kLargestSectorBytes.
+// Returns sectorSize as the copy uses it: from 1 to kLargestSectorBytes; when the user did not
+// set it, the unit of the source's medium (mediumSectorBytes()).
 std::int64_t sectorBytes();
 
 // Returns true when the byte at `offset` is given up unread: it lies after a byte of its sector
@@ -137,6 +145,43 @@ void copyAllBytesInBlocks();
 // counts as verified. Returns true when every byte counts as verified.
 bool verifyWrittenBlock(std::int64_t first, std::int64_t end, const std::uint8_t* written,
                         std::vector<std::uint8_t>& verified);
+
+// Copies the new bytes first..end-1 that arrived whole in `data`: writes them, reads them back
+// when verifyData is set, counts and shows them, as the byte steps would one by one. A byte that
+// cannot be written ends the copy there with the byte steps' report.
+void copyArrivedBytes(std::int64_t first, std::int64_t end, const std::uint8_t* data);
+
+// Failed stretches past the cache (copy/copy_source_sectors.cpp, copy/copy_failed_stretch.cpp) ----
+
+// Examines the source's medium once per copy: the kind and sector size of its volume, and a
+// second handle on the source opened with FILE_FLAG_NO_BUFFERING (fileCopy.unbufferedSource).
+void examineSourceMedium();
+
+// Returns the unit in which the source's medium fails: 1 where no disk lies under its file system
+// (a network or FUSE file system may fail in any unit), the volume's sector where reads past the
+// cache work, else the system's page size (reads through the cache fail in whole pages).
+std::int64_t mediumSectorBytes();
+
+// Returns true when failed stretches are read past the cache, in whole sectors of the source's
+// volume: it lies on a disk, the unbuffered handle is open and sectorBytes() is a multiple of the
+// volume's sector.
+bool readsFailedStretchesBySector();
+
+// Reads the volume sector holding the source byte at `offset` once, past the cache. Returns how
+// many bytes from `offset` arrived (0 when the read failed) and points `data` at the first. A read
+// refused by the file system (ERROR_INVALID_PARAMETER) closes the unbuffered handle.
+std::int64_t readSourceSectorOnce(std::int64_t offset, const std::uint8_t*& data);
+
+// Copies the bytes first..end-1 of a stretch whose read through the cache failed, with the results
+// the byte steps give: each byte's first read and its retries are reads of its volume sector past
+// the cache, and every byte such a read delivers is copied as read. `firstTried`: the byte at
+// `first` had its first read already, through the cache. Returns the offset reached: `end`, or
+// less when the copy failed or the unbuffered reads were refused (the rest is then read through
+// the cache).
+std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end, bool firstTried);
+
+// Closes the unbuffered handle on the source, if the copy has one.
+void closeUnbufferedSource();
 
 // Read-back past the system's cache (copy/copy_read_back.cpp) ------------------------------------
 

@@ -71,14 +71,14 @@ void writeCopyOptions() {
   writeFlagEntry("haltOnFirstError", settings.haltOnFirstError);
   writeFlagEntry("waitEnterAfterEachCopy", settings.waitEnterAfterEachCopy);
   writeFlagEntry("saveSettings", settings.saveSettings);
-  // Listed only when not 1, so that the section of a run with every default is unchanged.
-  if (settings.sectorSize != 1) writeNumberEntry("sectorSize", settings.sectorSize);
+  // Listed only when the user set it, so that the section of a run with every default is unchanged.
+  if (settings.sectorSize != 0) writeNumberEntry("sectorSize", settings.sectorSize);
 }
 
 }  // namespace
 
 // Lists the options of the run as plain entries: 35 of them, or 34 when browserPath is empty,
-// and sectorSize last when it is not 1.
+// and sectorSize last when the user set it.
 // Writes nothing when enableLog or logSettings is off (the section says both are on).
 void writeSettingsSection() {
   if (!settings.enableLog || !settings.logSettings) return;

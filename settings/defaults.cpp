@@ -32,7 +32,7 @@ void setDefaultSettings() {
   settings.depthVerify = 1;
   settings.fontSizeHtmlLog = 1;
   settings.progressBarLatency = 1;
-  settings.sectorSize = 1;
+  settings.sectorSize = 0;  // the medium's own
   settings.backgroundColorHtmlLog = text("0000FF");
   settings.fontColorHtmlLog = text("FFFFFF");
   settings.linkColorHtmlLog = text("FFAA00");

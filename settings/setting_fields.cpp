@@ -66,7 +66,7 @@ const SettingField kSettingFields[kSettingFieldCount] = {
     flagField("saveDestinyFolder", &Settings::saveDestinyFolder),
     textField("lastDestinyFolder", &Settings::lastDestinyFolder,
               LineRule::destinationPathWhenSaved),
-    numberField("sectorSize", &Settings::sectorSize, LineRule::whenNotOne),
+    numberField("sectorSize", &Settings::sectorSize, LineRule::whenSet),
 };
 
 const CheckBoxFlag kCheckBoxFlags[kCheckBoxCount] = {

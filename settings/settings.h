@@ -37,7 +37,9 @@ struct Settings {
   std::int32_t depthVerify;
   std::uint8_t fontSizeHtmlLog;
   std::int32_t progressBarLatency;
-  std::int32_t sectorSize;  // the unit in which the source fails, in bytes; 1 for single bytes
+  // The unit in which the source fails, in bytes; 1 for single bytes, 0 (unless the user set it)
+  // for the unit of the medium the source lies on.
+  std::int32_t sectorSize;
   ShortText backgroundColorHtmlLog;
   ShortText fontColorHtmlLog;
   ShortText linkColorHtmlLog;

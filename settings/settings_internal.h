@@ -19,7 +19,7 @@ enum class LineRule : std::uint8_t {
   whenNotEmpty,              // browserPath: only a named browser is kept
   sourcePathWhenSaved,       // lastSourceFile: the value of sourcePath, when saveSourceFile is set
   destinationPathWhenSaved,  // lastDestinyFolder: destinationPath, when saveDestinyFolder is set
-  whenNotOne,                // sectorSize: a file with every default keeps its 37 lines
+  whenSet,                   // sectorSize (0 until set): a file with every default keeps its 37 lines
 };
 
 // One key of the settings file; exactly one of the four field pointers is set, by `kind`.

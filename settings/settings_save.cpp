@@ -30,8 +30,8 @@ bool isLineWritten(const SettingField& field) {
       return settings.saveSourceFile;
     case LineRule::destinationPathWhenSaved:
       return settings.saveDestinyFolder;
-    case LineRule::whenNotOne:
-      return settings.*field.number != 1;
+    case LineRule::whenSet:
+      return settings.*field.number != 0;
   }
   return false;
 }

@@ -248,6 +248,35 @@ BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePathName, DWORD buff
 BOOL WINAPI GetDiskFreeSpaceA(LPCSTR rootPathName, LPDWORD sectorsPerCluster,
                               LPDWORD bytesPerSector, LPDWORD numberOfFreeClusters,
                               LPDWORD totalNumberOfClusters);
+// GetDriveTypeA: what kind of medium a volume lies on. On POSIX a file system on a block device
+// is fixed, removable (its disk says it is) or a CD-ROM; a memory file system is a RAM disk; any
+// other (a network or FUSE file system, which has no sectors of its own) is remote.
+#define DRIVE_UNKNOWN 0
+#define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_REMOVABLE 2
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+#define DRIVE_CDROM 5
+#define DRIVE_RAMDISK 6
+UINT WINAPI GetDriveTypeA(LPCSTR rootPathName);
+
+// GetSystemInfo: only the page size is filled in on POSIX; the other fields are 0.
+struct SYSTEM_INFO {
+  WORD wProcessorArchitecture;
+  WORD wReserved;
+  DWORD dwPageSize;
+  LPVOID lpMinimumApplicationAddress;
+  LPVOID lpMaximumApplicationAddress;
+  DWORD_PTR_ dwActiveProcessorMask;
+  DWORD dwNumberOfProcessors;
+  DWORD dwProcessorType;
+  DWORD dwAllocationGranularity;
+  WORD wProcessorLevel;
+  WORD wProcessorRevision;
+};
+typedef SYSTEM_INFO* LPSYSTEM_INFO;
+void WINAPI GetSystemInfo(LPSYSTEM_INFO systemInfo);
+
 BOOL WINAPI CloseHandle(HANDLE object);
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes);
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);

@@ -74,3 +74,24 @@ TEST_F(Unbuffered, TransferOffASectorFailsWithInvalidParameter) {
 }
 
 }  // namespace
+
+namespace {
+
+// The kind of medium a volume lies on: the folder of a test's files is on a disk, a fixed or a
+// removable one (or a RAM disk where the temporary folder is in memory); a path that is no folder
+// has no root. The page size is a power of two.
+TEST(DriveType, TellsWhatKindOfMediumAVolumeLiesOn) {
+  char volume[MAX_PATH] = {};
+  char temporary[MAX_PATH] = {};
+  ASSERT_NE(0u, GetTempPathA(MAX_PATH, temporary));
+  ASSERT_TRUE(GetVolumePathNameA(temporary, volume, sizeof volume));
+  UINT kind = GetDriveTypeA(volume);
+  EXPECT_TRUE(kind == DRIVE_FIXED || kind == DRIVE_REMOVABLE || kind == DRIVE_RAMDISK) << kind;
+  EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("no such folder\\"));
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  EXPECT_GE(system.dwPageSize, 4096u);
+  EXPECT_EQ(0u, system.dwPageSize & (system.dwPageSize - 1));
+}
+
+}  // namespace

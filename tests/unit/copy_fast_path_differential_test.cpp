@@ -68,6 +68,9 @@ struct FaultCase {
   bool boxesDiffer = false;
   CheckBoxes boxes{};
   std::uint32_t seed = 0;
+  // The source lies on a disk and fails in whole sectors of its volume: only the reads differ.
+  bool sectorShaped = false;
+  bool refusesUnbufferedReads = false;
 };
 
 // What a copy left behind and showed.
@@ -98,7 +101,8 @@ std::string describe(const FaultCase& c) {
       << ", zero " << c.options.subDamagedBitByZero << ", textLike " << c.textLikeFile
       << ", sectorSize " << c.options.sectorSize << ", printProgress " << c.options.printProgress
       << ", printDetail " << c.options.printDetail << ", updateTitle " << c.options.updateTitle
-      << ", bar " << c.options.showProgressBar << ", latency " << c.options.progressBarLatency;
+      << ", bar " << c.options.showProgressBar << ", latency " << c.options.progressBarLatency
+      << ", by sector " << c.sectorShaped << ", unbuffered refused " << c.refusesUnbufferedReads;
   for (const ReadFault& f : c.readFaults) {
     out << "\n  " << (f.onDestination ? "destination" : "source") << " "
         << (f.kind == ReadFault::failing ? "failing"
@@ -223,6 +227,7 @@ class CopyFastPath : public CopyOneFile {
     for (const WriteFault& f : c.writeFaults) {
       faults::failWrites(partPathOf(kName), f.offset, f.times);
     }
+    if (c.refusesUnbufferedReads) faults::refuseUnbufferedReads(sourcePathOf(kName));
   }
 
   // Puts the windows, the log, the options and the globals back as they were before any copy.
@@ -279,7 +284,8 @@ class CopyFastPath : public CopyOneFile {
     outcome.finalBar = barRow();
     outcome.editChanges = recorded.editChanges;
     outcome.generator = copyRandom;
-    outcome.singleReadsOfFailingBytes = singleReadsOfFailingBytes(c);
+    // Past the cache a bad sector is read whole, never byte by byte.
+    if (!c.sectorShaped) outcome.singleReadsOfFailingBytes = singleReadsOfFailingBytes(c);
     return outcome;
   }
 
@@ -393,6 +399,66 @@ TEST_F(CopyFastPath, GivesUpTheRestOfEachBadSectorWhenLongReadsFailWhole) {
     }
     ASSERT_EQ(kept, fileBytesRead) << "round " << round;
   }
+}
+
+// A case on a source of whole sectors of `sector` bytes on a disk, some of them bad: always, or
+// for their first few reads.
+FaultCase randomSectorCase(std::uint32_t seed, std::int64_t sector, const Settings& base) {
+  Random random(seed);
+  FaultCase c;
+  c.seed = seed;
+  c.sectorShaped = true;
+  c.blockBytes = draw(random, 1, static_cast<int>(4 * sector));
+  c.firstBlockBytes = draw(random, 1, static_cast<int>(c.blockBytes));
+  std::int64_t sectors = draw(random, 1, 8);
+  std::int64_t length = sectors * sector - (chance(random, 40) ? draw(random, 1, 100) : 0);
+  for (std::int64_t index = 0; index < length; ++index) {
+    c.bytes += static_cast<char>(draw(random, 0, 255));
+  }
+  c.size = length;
+  randomOptions(random, base, c);
+  // Unset (the medium's own sector), or a multiple of it.
+  const std::int64_t kSectors[] = {0, 1, 2};
+  c.options.sectorSize = static_cast<std::int32_t>(sector * kSectors[draw(random, 0, 2)]);
+  for (std::int64_t n = draw(random, 1, 3); n > 0; --n) {
+    ReadFault fault{};
+    fault.kind = ReadFault::failing;
+    fault.first = draw(random, 0, static_cast<int>(sectors - 1)) * sector;
+    fault.last = fault.first + sector - 1;
+    const int kTimes[] = {-1, -1, 1, 2, 3, 5};
+    fault.times = kTimes[draw(random, 0, 5)];
+    fault.how = faults::ReadFailure::error;
+    c.readFaults.push_back(fault);
+  }
+  // Refused reads make the medium's own unit the page size, which the byte steps never learn of:
+  // those cases name their sector.
+  c.refusesUnbufferedReads = chance(random, 20);
+  if (c.refusesUnbufferedReads && c.options.sectorSize == 0) {
+    c.options.sectorSize = static_cast<std::int32_t>(sector);
+  }
+  return c;
+}
+
+// Failed stretches of a source on a disk are read past the cache in whole sectors of its volume;
+// where the file system refuses such reads after the open, through the cache. On damage of the
+// sectors' shape both ways leave and show the same.
+TEST_F(CopyFastPath, GivesByteStepResultsWhenFailedStretchesAreReadBySector) {
+  if (!useSourceOnDisk()) GTEST_SKIP() << "no folder on a disk: /var/tmp lies on another kind";
+  DWORD perCluster = 0, sector = 0, free = 0, total = 0;
+  ASSERT_TRUE(GetDiskFreeSpaceA((diskRoot_ + "/").c_str(), &perCluster, &sector, &free, &total));
+  std::int64_t unbuffered = 0;
+  for (std::uint32_t seed = 6000; seed < 6030; ++seed) {
+    FaultCase c = randomSectorCase(seed, sector, base_);
+    writeSource(kName, c.bytes);
+    Outcome byteWise = run(c, true);
+    Outcome blocks = run(c, false);
+    if (!c.refusesUnbufferedReads) unbuffered += faults::unbufferedReads(sourcePathOf(kName));
+    if (!expectSame(byteWise, blocks)) {
+      ADD_FAILURE() << "the two ways differ for " << describe(c);
+      break;
+    }
+  }
+  EXPECT_GT(unbuffered, 0);
 }
 
 TEST_F(CopyFastPath, GivesByteStepResultsWhenSourceIsHealthy) {

@@ -143,6 +143,7 @@ class CopyOneFile : public ::testing::Test {
     headless::reset();
     mainWindow = resultBox = stateLine3 = nullptr;
     std::filesystem::remove_all(root_);
+    if (!diskRoot_.empty()) std::filesystem::remove_all(diskRoot_);
   }
 
   // The main window (grey background), the result box and a stateLine3 that records its texts.
@@ -169,7 +170,19 @@ class CopyOneFile : public ::testing::Test {
     ASSERT_NE(nullptr, stateLine3);
   }
 
-  std::string sourcePathOf(const std::string& name) const { return root_ + "/source/" + name; }
+  std::string sourcePathOf(const std::string& name) const { return sourceFolderPath + name; }
+
+  // Moves the source folder to a fresh folder on a disk (a file system on a block device), where
+  // failed stretches are read past the cache. Returns false when the machine has no such folder.
+  bool useSourceOnDisk() {
+    std::string pattern = "/var/tmp/sorvel-disk-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return false;
+    diskRoot_ = pattern;
+    UINT type = GetDriveTypeA((diskRoot_ + "/").c_str());
+    sourceFolderPath = diskRoot_ + "/";
+    sourceFolder = text(sourceFolderPath);
+    return type == DRIVE_FIXED || type == DRIVE_REMOVABLE;
+  }
   std::string destinationPathOf(const std::string& name) const {
     return root_ + "/destination/" + name;
   }
@@ -243,6 +256,7 @@ class CopyOneFile : public ::testing::Test {
   static std::string console() { return headless::text(resultBox); }
 
   std::string root_;
+  std::string diskRoot_;  // the source folder on a disk, when a test asked for one
   std::uintmax_t logStart_ = 0;
 };
 

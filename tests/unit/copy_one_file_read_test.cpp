@@ -2,6 +2,9 @@
 // ranges, the generator's sequence, and haltOnFirstError.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -178,6 +181,49 @@ TEST_F(CopyOneFile, GoesOnAfterSubstituteWhenHaltOnFirstErrorIsOff) {
   expected[40] = expected[41] = '\0';
   EXPECT_EQ(expected, destinationContent("onward.bin"));
   EXPECT_EQ(98, fileBytesRead);
+}
+
+// Unless the user sets sectorSize, a byte that fails every read gives up the rest of the unit in
+// which its medium fails: nothing more where no disk lies under the file system (a memory or FUSE
+// file system may fail in any unit), the rest of its volume sector on a disk, read past the cache.
+TEST_F(CopyOneFile, DefaultSectorIsTheUnitOfTheSourcesMedium) {
+  settings.subDamagedBitByZero = true;
+  settings.sectorSize = 0;
+  readDepth = 2;
+  std::string bytes = patternBytes(3000);
+  // The end of the bytes given up with the bad byte at 700.
+  auto zerosEnd = [](std::int64_t sector) {
+    return std::max<std::int64_t>(701, (700 / sector + 1) * sector);
+  };
+  struct Row {
+    bool onDisk;
+    std::int64_t zerosFrom;
+  };
+  for (Row row : {Row{false, 700}, Row{true, 700}}) {
+    if (row.onDisk && !useSourceOnDisk()) GTEST_SKIP() << "no folder on a disk";
+    std::filesystem::remove(destinationPathOf("bad.bin"));
+    writeSource("bad.bin", bytes);
+    faults::reset();
+    faults::failReads(sourcePathOf("bad.bin"), 700, -1);
+    copy("bad.bin");
+    std::int64_t sector = 1;
+    if (row.onDisk) {
+      DWORD perCluster = 0, bytesPerSector = 0, free = 0, total = 0;
+      ASSERT_TRUE(
+          GetDiskFreeSpaceA(sourceFolderPath.c_str(), &perCluster, &bytesPerSector, &free, &total));
+      sector = bytesPerSector;
+      // The bad sector was read whole past the cache, readDepth + 1 times, never byte by byte;
+      // then each sector after it once, up to the end of the file.
+      EXPECT_EQ(0, faults::singleByteReadsAt(sourcePathOf("bad.bin"), 700));
+      std::int64_t after = (3000 - zerosEnd(sector) + sector - 1) / sector;
+      EXPECT_EQ(readDepth + 1 + after, faults::unbufferedReads(sourcePathOf("bad.bin")));
+    }
+    std::int64_t zerosUntil = zerosEnd(sector);
+    std::string expected = bytes;
+    for (std::int64_t at = row.zerosFrom; at < zerosUntil; ++at) expected[at] = '\0';
+    EXPECT_EQ(expected, destinationContent("bad.bin")) << "on a disk: " << row.onDisk;
+    EXPECT_EQ(3000 - (zerosUntil - row.zerosFrom), fileBytesRead);
+  }
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ std::string expectedDefaults() {
          "watchProductVersion=1\nwaitEnterAfterEachCopy=0\nproceedMinimized=0\n"
          "logSettings=0\nsubDamagedBitByZero=0\n"
          "depthRead=16\ndepthWrite=4\ndepthAccess=32\ndepthClose=8\ndepthVerify=1\n"
-         "fontSizeHtmlLog=1\nprogressBarLatency=1\nsectorSize=1\n"
+         "fontSizeHtmlLog=1\nprogressBarLatency=1\nsectorSize=0\n"
          "backgroundColorHtmlLog=[0000FF]\nfontColorHtmlLog=[FFFFFF]\n"
          "linkColorHtmlLog=[FFAA00]\nerrorColorHtmlLog=[FF0000]\nwarningColorHtmlLog=[FFFF00]\n"
          "noticeColorHtmlLog=[00FFFF]\nhtmlFont=[Arial]\nlastSourceFile=[]\n"

@@ -121,7 +121,7 @@ TEST_F(SettingsSave, ConditionalLinesStandAtTheirPlaces) {
   EXPECT_EQ("lastDestinyFolder: C:\\floppy", lines[39]);
 }
 
-TEST_F(SettingsSave, SectorSizeLineIsReadLikeANumberAndWrittenLastOnlyWhenNotOne) {
+TEST_F(SettingsSave, SectorSizeLineIsReadLikeANumberAndWrittenLastOnlyWhenSet) {
   // The value after "sectorSize: ", the sectorSize it leaves when it was 512, and the last line
   // then written.
   struct Row {
@@ -130,7 +130,7 @@ TEST_F(SettingsSave, SectorSizeLineIsReadLikeANumberAndWrittenLastOnlyWhenNotOne
     const char* lastLine;
   };
   const Row kRows[] = {{"4096", 4096, "sectorSize: 4096"},
-                       {"1", 1, "saveDestinyFolder: no"},
+                       {"1", 1, "sectorSize: 1"},
                        {" $800", 2048, "sectorSize: 2048"},
                        {"0", 512, "sectorSize: 512"},
                        {"-512", 512, "sectorSize: 512"},
@@ -144,7 +144,7 @@ TEST_F(SettingsSave, SectorSizeLineIsReadLikeANumberAndWrittenLastOnlyWhenNotOne
     EXPECT_EQ(row.sectorSize, settings.sectorSize) << row.value;
     saveSettingsFile();
     std::vector<std::string> lines = linesOf(settingsFileBytes());
-    EXPECT_EQ(row.sectorSize == 1 ? 37u : 38u, lines.size()) << row.value;
+    EXPECT_EQ(38u, lines.size()) << row.value;
     EXPECT_EQ(row.lastLine, lines.back()) << row.value;
   }
 }
@@ -198,7 +198,7 @@ TEST_F(SettingsSave, DefaultsSurviveARoundTrip) {
   saveSettingsFile();
   // Every field the file carries is changed; the four it leaves out are set to their defaults.
   changeEveryField("");
-  settings.sectorSize = 1;
+  settings.sectorSize = 0;
   settings.lastSourceFile = ShortText{};
   settings.lastDestinyFolder = ShortText{};
   loadSettings();

@@ -53,7 +53,9 @@ struct PathRecord {
   std::vector<ByteFault> readFaults;
   std::vector<ByteFault> writeFaults;
   std::vector<ByteRange> wrongBytes;
-  int longReadFailures = 0;         // kAlways: every read of more than one byte fails
+  int longReadFailures = 0;  // kAlways: every read of more than one byte fails
+  bool refusesUnbufferedReads = false;
+  std::int64_t unbufferedReads = 0;
   std::optional<DWORD> attributes;  // reported in place of those of the file system
   std::vector<CallRun> reads;
   std::vector<CallRun> writes;
@@ -184,10 +186,31 @@ std::optional<DWORD> onCreateDirectory(const std::string& path) {
   return takeFailure(recordOf(path).createDirectoryFailure);
 }
 
-ReadPlan onRead(const std::string& path, std::int64_t offset, std::uint32_t length) {
+// An unbuffered read reaches the medium in whole sectors, and a disk fails such a request whole:
+// when it covers a byte that still fails, it delivers nothing and uses up one failure of every
+// failing byte it covers (so that the bytes of a bad sector, given the same faults, stay alike).
+ReadPlan unbufferedRead(PathRecord& record, std::int64_t offset, std::uint32_t length) {
+  std::int64_t end = offset + length;
+  std::optional<FailingByte> failing = firstFailingByte(record.readFaults, offset, end);
+  if (!failing) return ReadPlan{length, false, ReadFailure::error};
+  ReadFailure how = failing->fault->how;
+  while (failing) {
+    useFailure(*failing);
+    failing = firstFailingByte(record.readFaults, failing->byte + 1, end);
+  }
+  return ReadPlan{0, true, how};
+}
+
+ReadPlan onRead(const std::string& path, std::int64_t offset, std::uint32_t length,
+                std::uint32_t unbufferedSector) {
   std::lock_guard<std::mutex> guard(lock);
   PathRecord& record = recordOf(path);
   recordCall(record.reads, offset, length);
+  if (unbufferedSector != 0) {
+    ++record.unbufferedReads;
+    if (record.refusesUnbufferedReads) return ReadPlan{0, true, ReadFailure::invalid};
+    if (record.longReadFailures == 0) return unbufferedRead(record, offset, length);
+  }
   if (length > 1 && record.longReadFailures != 0) {
     if (record.longReadFailures != kAlways) --record.longReadFailures;
     return ReadPlan{0, true, ReadFailure::error};
@@ -283,6 +306,12 @@ void failLongReads(const std::string& path, int count) {
   arm();
 }
 
+void refuseUnbufferedReads(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock);
+  recordForTest(path).refusesUnbufferedReads = true;
+  arm();
+}
+
 void corruptReadRange(const std::string& path, std::int64_t first, std::int64_t last) {
   std::lock_guard<std::mutex> guard(lock);
   recordForTest(path).wrongBytes.push_back(ByteRange{first, last});
@@ -314,6 +343,10 @@ std::int64_t opens(const std::string& path) {
 
 std::int64_t closes(const std::string& path) {
   return countFor(path, [](const PathRecord& record) { return record.closes; });
+}
+
+std::int64_t unbufferedReads(const std::string& path) {
+  return countFor(path, [](const PathRecord& record) { return record.unbufferedReads; });
 }
 
 std::int64_t readsAt(const std::string& path, std::int64_t offset) {

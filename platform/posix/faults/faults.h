@@ -29,6 +29,10 @@
 //     fault's error (FALSE, the number of bytes written reported), and uses up one failure.
 //   - `times` counts per byte: with failReadRange(p, 10, 19, 2) each of the ten bytes fails its
 //     first two reads. -1 means always. Several faults on one byte are used up in arming order.
+//   - Unbuffered reads (a handle opened with FILE_FLAG_NO_BUFFERING) reach the medium in whole
+//     sectors, and a disk fails such a request whole: a read that covers a byte that still fails
+//     delivers nothing, fails as the first such byte's fault says, leaves the position where it
+//     was, and uses up one failure of every failing byte it covers.
 //   - Long reads (failLongReads): a ReadFile that asks for more than one byte fails as a whole
 //     (FALSE with ERROR_CRC, 0 bytes, the position unchanged) whatever bytes it covers, as a driver
 //     may give up a long read over a bad area; it uses up no failure of any byte.
@@ -73,6 +77,11 @@ void failReadRange(const std::string& path, std::int64_t first, std::int64_t las
 // and read nothing (-1: every such call), before any byte fault is looked at.
 void failLongReads(const std::string& path, int count);
 
+// Reads of `path` through a handle opened with FILE_FLAG_NO_BUFFERING fail with
+// ERROR_INVALID_PARAMETER, although the open succeeded (a file system that takes O_DIRECT at the
+// open and refuses the reads).
+void refuseUnbufferedReads(const std::string& path);
+
 // Every read of `path` that delivers a byte from `first` to `last` (both included) delivers it
 // with its bits inverted (a medium that does not hold what was written there).
 void corruptReadRange(const std::string& path, std::int64_t first, std::int64_t last);
@@ -98,6 +107,9 @@ std::int64_t opens(const std::string& path);
 
 // CloseHandle calls on handles of `path`, failed ones included.
 std::int64_t closes(const std::string& path);
+
+// ReadFile calls on handles of `path` opened with FILE_FLAG_NO_BUFFERING.
+std::int64_t unbufferedReads(const std::string& path);
 
 // ReadFile calls on handles of `path` whose requested range covered the byte at `offset`.
 std::int64_t readsAt(const std::string& path, std::int64_t offset);

@@ -14,8 +14,10 @@ namespace kernel32 {
 
 // How a read that a hook makes fail ends.
 enum class ReadFailure {
-  error,   // ReadFile returns FALSE, GetLastError gives ERROR_CRC, 0 bytes read
-  noByte,  // ReadFile returns TRUE with 0 bytes read
+  error,    // ReadFile returns FALSE, GetLastError gives ERROR_CRC, 0 bytes read
+  noByte,   // ReadFile returns TRUE with 0 bytes read
+  invalid,  // ReadFile returns FALSE, GetLastError gives ERROR_INVALID_PARAMETER, 0 bytes read: a
+            // file system that accepted an unbuffered open refuses its reads
 };
 
 // What a ReadFile of a length at an offset may do: read `length` bytes (at most the asked
@@ -40,7 +42,10 @@ struct FaultHooks {
   std::optional<DWORD> (*onOpen)(const std::string& path);   // every CreateFileA
   std::optional<DWORD> (*onClose)(const std::string& path);  // every CloseHandle of a file
   std::optional<DWORD> (*onCreateDirectory)(const std::string& path);
-  ReadPlan (*onRead)(const std::string& path, std::int64_t offset, std::uint32_t length);
+  // `unbufferedSector` is the sector size of a handle opened with FILE_FLAG_NO_BUFFERING, 0 for
+  // a read through the cache.
+  ReadPlan (*onRead)(const std::string& path, std::int64_t offset, std::uint32_t length,
+                     std::uint32_t unbufferedSector);
   // Changes the `count` bytes read at `offset` of `path` into what the medium delivers.
   void (*corruptDelivered)(const std::string& path, std::int64_t offset, void* buffer,
                            std::uint32_t count);

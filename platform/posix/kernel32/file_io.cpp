@@ -131,8 +131,12 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
   std::uint32_t length = bytesToRead;
   const FaultHooks* hooks = faultHooks();
   if (hooks != nullptr) {
-    ReadPlan plan = hooks->onRead(object->path, object->position, length);
-    if (plan.fails) return plan.how == ReadFailure::noByte ? TRUE : failWith(ERROR_CRC);
+    ReadPlan plan =
+        hooks->onRead(object->path, object->position, length, object->unbufferedSectorBytes);
+    if (plan.fails && plan.how == ReadFailure::noByte) return TRUE;
+    if (plan.fails) {
+      return failWith(plan.how == ReadFailure::invalid ? ERROR_INVALID_PARAMETER : ERROR_CRC);
+    }
     length = plan.length;
   }
   ssize_t count = readAtPointer(*object, static_cast<char*>(buffer), length);

@@ -1,0 +1,62 @@
+# A failing disk with the kernel in between, for the benchmarks (sourced by them): an ext4 image
+# served by the test medium (tests/e2e/medium), whose "eio" and "flaky" rules make chosen sectors
+# of the image fail, attached to a loop device and mounted read-only. The kernel's block layer,
+# page cache and read-ahead then stand between a reader and the bad sectors, as on a real disk.
+# Uses $medium (the sorvel_medium binary) and $work (the scratch folder); the image lives in
+# $work/disc. Needs root, loop devices and FUSE: loop_medium_usable says whether the machine has
+# them.
+
+# loop_medium_usable: true when this machine can build and attach the medium.
+loop_medium_usable() {
+  [ "$(id -u)" = 0 ] && [ -e /dev/fuse ] && command -v fusermount3 >/dev/null &&
+    command -v mkfs.ext4 >/dev/null && command -v debugfs >/dev/null && losetup -f >/dev/null 2>&1
+}
+
+# make_image MIB FILE BYTES: a fresh ext4 image of MIB MiB in $work/disc/disk.img holding FILE, a
+# copy of the file BYTES; the image's block numbers of FILE go to $work/blocks, one a line, in
+# file order.
+make_image() {
+  mkdir -p "$work/disc" "$work/fill"
+  rm -f "$work/disc/disk.img"
+  truncate -s "$1M" "$work/disc/disk.img"
+  mkfs.ext4 -q -F -b 4096 -E lazy_itable_init=0,lazy_journal_init=0 "$work/disc/disk.img"
+  mount -o loop "$work/disc/disk.img" "$work/fill"
+  cp "$3" "$work/fill/$2"
+  umount "$work/fill"
+  debugfs -R "blocks /$2" "$work/disc/disk.img" 2>/dev/null | tr ' ' '\n' | grep . >"$work/blocks"
+}
+
+# image_rules FILE_RULES: turns rules in file offsets (lines FIRST LAST MODE N, every range within
+# one 4 KiB block of the file) into rules of the image ($work/rules).
+image_rules() {
+  awk 'NR == FNR { block[NR - 1] = $1; next }
+    { b = int($1 / 4096); base = block[b] * 4096 - b * 4096
+      printf "disk.img %d %d %s %s\n", $1 + base, $2 + base, $3, $4 }' "$work/blocks" "$1" \
+    >"$work/rules"
+}
+
+# attach_medium MOUNTPOINT [OPTIONS]: serves $work/disc with $work/rules, attaches the image read-only to a
+# loop device and mounts its file system read-only at MOUNTPOINT (with the mount OPTIONS); the counts of the medium go to
+# $work/counts at detach_medium.
+attach_medium() {
+  mount_medium "$work/rules" "$work/served"
+  loop_device="$(losetup -f --show -r "$work/served/disk.img")"
+  mkdir -p "$1"
+  mount -t ext4 -o "ro,noload${2:+,$2}" "$loop_device" "$1"
+  loop_mounted="$1"
+}
+
+# detach_medium: unmounts the file system, detaches the loop device and unmounts the medium.
+detach_medium() {
+  umount "$loop_mounted"
+  loop_mounted=""
+  losetup -d "$loop_device"
+  loop_device=""
+  unmount_medium
+}
+
+# detach_all: for the benchmark's cleanup.
+detach_all() {
+  if [ -n "${loop_mounted:-}" ]; then umount "$loop_mounted" 2>/dev/null || umount -l "$loop_mounted"; fi
+  if [ -n "${loop_device:-}" ]; then losetup -d "$loop_device" 2>/dev/null || true; fi
+}
