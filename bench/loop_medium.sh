@@ -42,7 +42,9 @@ attach_medium() {
   mount_medium "$work/rules" "$work/served"
   loop_device="$(losetup -f --show -r "$work/served/disk.img")"
   mkdir -p "$1"
-  mount -t ext4 -o "ro,noload${2:+,$2}" "$loop_device" "$1"
+  # A journal is replayed by no read-only mount of ours (noload), unless a data mode is given,
+  # which ext4 takes only with its journal.
+  mount -t ext4 -o "ro,${2:-noload}" "$loop_device" "$1"
   loop_mounted="$1"
 }
 
