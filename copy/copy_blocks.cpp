@@ -214,7 +214,8 @@ void copyAllBytesInBlocks() {
     // lies in the stretch of a block that failed whole.
     bool read = readSourceByteOnce(offset);
     if (!read && readsFailedStretchesBySector()) {
-      offset = copyFailedStretch(offset, failedStretchEnd(offset, offset + 1), true);
+      noteFailedRead(offset, 1);
+      offset = copyFailedStretch(offset, failedStretchEnd(offset, offset + 1));
       continue;
     }
     if (read && offset >= byteStepsUntil) {
@@ -226,7 +227,7 @@ void copyAllBytesInBlocks() {
       BlocksEnd stopped = copyBlocksFrom(offset, limit);
       offset = stopped.next;
       if (stopped.failedEnd > offset) {
-        offset = copyFailedStretch(offset, stopped.failedEnd, false);
+        offset = copyFailedStretch(offset, stopped.failedEnd);
       }
       byteStepsUntil = stopped.byteStepsUntil;
       if (stopped.sectorStepsUntil > 0) sectorStepsUntil = stopped.sectorStepsUntil;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "copy/copy_job.h"
 #include "copy/copy_one_file.h"
@@ -135,6 +136,15 @@ std::int64_t sectorBytes() {
 
 bool isGivenUp(std::int64_t offset) { return offset < fileCopy.givenUpUntil; }
 
+void noteBadByte(std::int64_t offset) {
+  std::vector<MapRange>& bad = fileCopy.badRanges;
+  if (!bad.empty() && bad.back().end == offset) {
+    ++bad.back().end;
+  } else {
+    bad.push_back(MapRange{offset, offset + 1, RangeState::bad});
+  }
+}
+
 void copyByteAt(std::int64_t offset) {
   finishByteAt(offset, !isGivenUp(offset) && readSourceByte(offset));
 }
@@ -144,6 +154,7 @@ void finishByteAt(std::int64_t offset, bool read) {
     ++fileBytesRead;
   } else {
     substituteUnreadableByte();
+    noteBadByte(offset);
     // Sectors are aligned to offset 0; the last one ends with the file.
     std::int64_t sector = sectorBytes();
     std::int64_t sectorEnd = std::min(currentSize, (offset / sector + 1) * sector);

@@ -21,13 +21,34 @@ std::int64_t readSectorWithRetries(std::int64_t offset, std::int64_t attempts,
   return 0;
 }
 
+// Returns the key under which the failed reads aimed at the byte at `offset` are counted: past the
+// cache, its sector, which every read of the byte reads.
+std::int64_t attemptKey(std::int64_t offset) {
+  if (!fileCopy.sourceMediumKnown || !readsFailedStretchesBySector()) return offset;
+  return offset / fileCopy.sourceSector * fileCopy.sourceSector;
+}
+
 }  // namespace
 
-std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end, bool firstTried) {
-  std::int64_t at = first;
-  // A byte is read at most readDepth + 1 times: a first byte whose own read through the cache
-  // failed has readDepth left.
+void noteFailedRead(std::int64_t offset, std::int64_t length) {
+  bool bySector = fileCopy.sourceMediumKnown && readsFailedStretchesBySector();
+  FailedReads& reads = fileCopy.failedAttempts[attemptKey(offset)];
+  ++reads.all;
+  if (length <= (bySector ? fileCopy.sourceSector : 1)) ++reads.ownUnit;
+}
+
+std::int64_t readsLeft(std::int64_t offset) {
   std::int64_t attempts = std::max<std::int64_t>(0, readDepth) + 1;
+  auto found = fileCopy.failedAttempts.find(attemptKey(offset));
+  if (found == fileCopy.failedAttempts.end()) return attempts;
+  // A longer read may have failed for another part of it, or been refused whole by a driver: a
+  // byte that had only such reads keeps one read of its own.
+  std::int64_t floor = found->second.ownUnit == 0 ? 1 : 0;
+  return std::max(floor, attempts - found->second.all);
+}
+
+std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end) {
+  std::int64_t at = first;
   // Every byte before `at` is finished (copied as read, or substituted) in file order, as the
   // byte steps finish it. Each pass finishes at least one byte, or leaves when the unbuffered
   // reads were refused, so the loop ends.
@@ -37,7 +58,7 @@ std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end, bool firstT
       continue;
     }
     const std::uint8_t* data = nullptr;
-    std::int64_t arrived = readSectorWithRetries(at, attempts - (at == first && firstTried), data);
+    std::int64_t arrived = readSectorWithRetries(at, readsLeft(at), data);
     if (fileCopy.unbufferedSource == INVALID_HANDLE_VALUE) return at;
     if (arrived == 0) {
       // Unreadable: substituted, and the rest of its sector given up.

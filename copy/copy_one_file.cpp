@@ -36,8 +36,13 @@ void copyAllBytes() {
   fileCopy.unreadableBytes = 0;
   fileCopy.sourcePosition = 0;  // a freshly opened file is read from its start
   if (settings.showProgressBar) clearProgressBar();
-  if (!copyByteByByte) {
+  // Stopped at its first unreadable byte, a copy must read front to back.
+  if (!copyByteByByte && settings.haltOnFirstError) {
     copyAllBytesInBlocks();
+    return;
+  }
+  if (!copyByteByByte) {
+    copyAllBytesInPhases();
     return;
   }
   for (std::int64_t offset = 0; offset < currentSize; ++offset) {
@@ -103,7 +108,9 @@ void copyOneFile() {
   if (!closeDestinationFile()) reportUnclosableDestination();
   // Whatever the copy's outcome, it now takes its real name. Only when that name has appeared in
   // the meantime (or the rename fails) does it keep its temporary name, reported as uncreatable.
-  if (!giveRealName()) reportUncreatableDestination();
+  bool renamed = giveRealName();
+  if (!renamed) reportUncreatableDestination();
+  finishMapFile(renamed);
   CloseHandle(fileCopy.source);
   if (settings.showProgressBar) fillProgressBar();
   writeResultLine();

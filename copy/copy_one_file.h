@@ -4,12 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/short_text.h"
+#include "copy/rescue_map.h"
 #include "platform/winapi.h"
+
+// The failed reads aimed at one byte or sector: all of them, and those no longer than a retry's.
+struct FailedReads {
+  std::int64_t all = 0;
+  std::int64_t ownUnit = 0;
+};
 
 // The state of one copyOneFile call; every call sets it afresh.
 struct SingleFileCopy {
@@ -38,6 +46,18 @@ struct SingleFileCopy {
   // The source opened again to read failed stretches past the cache; INVALID_HANDLE_VALUE when
   // it could not be opened or its reads were refused.
   HANDLE unbufferedSource = INVALID_HANDLE_VALUE;
+  // The copy in phases (copy/copy_phases.cpp) and its map (copy/copy_map_file.cpp).
+  RescueMap map;
+  RescuePhase phase = RescuePhase::copying;
+  std::int64_t mapPosition = 0;  // where the copy last worked, for the map's status line
+  std::string mapFile;           // the map's path; empty until it was first written
+  bool mapChanged = false;       // the map in memory differs from the one on disk
+  DWORD mapWrittenAt = 0;        // GetTickCount of the last write of the map
+  // The failed reads aimed at a byte (or, past the cache, at its sector) before its retries:
+  // each byte is read at most readDepth + 1 times in all.
+  std::map<std::int64_t, FailedReads> failedAttempts;
+  // The ranges given up as unreadable, in file order, adjacent ones merged.
+  std::vector<MapRange> badRanges;
 };
 
 extern SingleFileCopy fileCopy;
@@ -101,6 +121,9 @@ std::int64_t sectorBytes();
 // Returns true when the byte at `offset` is given up unread: it lies after a byte of its sector
 // that failed every read.
 bool isGivenUp(std::int64_t offset);
+
+// Adds the byte at `offset` to fileCopy.badRanges (it is given up as unreadable).
+void noteBadByte(std::int64_t offset);
 
 // Draws a substitute for an unreadable byte from copyRandom into fileCopy.dataByte, counts it in
 // fileCopy.unreadableBytes and sets fileCopy.copyFailed when haltOnFirstError is set.
@@ -174,14 +197,45 @@ std::int64_t readSourceSectorOnce(std::int64_t offset, const std::uint8_t*& data
 
 // Copies the bytes first..end-1 of a stretch whose read through the cache failed, with the results
 // the byte steps give: each byte's first read and its retries are reads of its volume sector past
-// the cache, and every byte such a read delivers is copied as read. `firstTried`: the byte at
-// `first` had its first read already, through the cache. Returns the offset reached: `end`, or
-// less when the copy failed or the unbuffered reads were refused (the rest is then read through
-// the cache).
-std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end, bool firstTried);
+// the cache (readsLeft() of them), and every byte such a read delivers is copied as read. Returns
+// the offset reached: `end`, or less when the copy failed or the unbuffered reads were refused
+// (the rest is then read through the cache).
+std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end);
+
+// Counts a failed read of `length` bytes aimed at the byte at `offset` (a read that began there
+// and delivered nothing), so that its retries make at most readDepth + 1 reads in all.
+void noteFailedRead(std::int64_t offset, std::int64_t length);
+
+// Returns how many reads the byte at `offset` has left: readDepth + 1 less its failed reads, but
+// one when none of them was of its own unit (a volume sector past the cache, else one byte).
+std::int64_t readsLeft(std::int64_t offset);
 
 // Closes the unbuffered handle on the source, if the copy has one.
 void closeUnbufferedSource();
+
+// Reads the source bytes start..end-1 past the cache in one call (`start` a multiple of the
+// volume's sector). Returns how many arrived from `start` (0 when the read failed or was refused)
+// and points `data` at the first.
+std::int64_t readSourcePastCache(std::int64_t start, std::int64_t end, const std::uint8_t*& data);
+
+// The copy in phases (copy/copy_phases.cpp, copy/copy_map_file.cpp) ------------------------------
+
+// Copies the source in the order that saves every readable byte before a bad area is retried:
+// blocks front to back, skipping past reads that fail; then the edges of each area left, sector by
+// sector; then what is left, in file order, with the byte steps' retries and substitutes. Every
+// result on a medium whose reads always give the same answer is the byte steps'.
+void copyAllBytesInPhases();
+
+// Gives the bytes start..end-1 the state `state` in fileCopy.map.
+void markMap(std::int64_t start, std::int64_t end, RangeState state);
+
+// Writes the map beside the temporary file, when `now` or when it changed and a few seconds have
+// passed since it was last written; flushes the copy first.
+void writeMapFile(bool now);
+
+// Ends the map of a copy: removed when the copy got its real name (`renamed`), or kept under the
+// real name + ".sorvel-map" when saveDamageMap is set and bytes were unreadable.
+void finishMapFile(bool renamed);
 
 // Read-back past the system's cache (copy/copy_read_back.cpp) ------------------------------------
 

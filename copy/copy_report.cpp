@@ -1,6 +1,9 @@
 // What the copy of one file tells the user: console lines and log entries for its failures, the
 // summary entry and the result line.
+#include <algorithm>
+#include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "app/status_output.h"
 #include "copy/copy_job.h"
@@ -22,6 +25,26 @@ void reportFailure(std::string_view consoleText, std::string_view tail) {
   writeLogEntry(copyErrorText(tail), LogEntryKind::error);
 }
 
+// The most unreadable ranges listed in the log, one entry each.
+constexpr std::size_t kListedRanges = 32;
+
+// Writes a notice entry for each range given up as unreadable, at most kListedRanges, then one
+// for the number of ranges not listed.
+void writeDamagedRanges() {
+  const std::vector<MapRange>& bad = fileCopy.badRanges;
+  std::size_t listed = std::min(bad.size(), kListedRanges);
+  for (std::size_t i = 0; i < listed; ++i) {
+    writeLogEntry("unreadable " + decimalText(bad[i].end - bad[i].start) + "bytes at " +
+                      decimalText(bad[i].start),
+                  LogEntryKind::notice);
+  }
+  if (bad.size() > listed) {
+    writeLogEntry(
+        "and " + decimalText(static_cast<std::int64_t>(bad.size() - listed)) + " more ranges",
+        LogEntryKind::notice);
+  }
+}
+
 }  // namespace
 
 void reportUnopenableSource() { reportFailure("Unable open file", ", unable open file"); }
@@ -38,6 +61,7 @@ void writeSummary() {
   if (fileCopy.unreadableBytes > 0) {
     writeLogEntry("unable read " + decimalText(fileCopy.unreadableBytes) + "bytes",
                   LogEntryKind::warning);
+    if (settings.logDamagedRanges) writeDamagedRanges();
   }
   summary = summary + ", written " + decimalText(fileBytesWritten) + "bytes";
   if (fileCopy.copyFailed) writeLogEntry(copyErrorText(", unable copy"), LogEntryKind::error);

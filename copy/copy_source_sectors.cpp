@@ -120,4 +120,18 @@ std::int64_t readSourceSectorOnce(std::int64_t offset, const std::uint8_t*& data
   return static_cast<std::int64_t>(count) - into;
 }
 
+std::int64_t readSourcePastCache(std::int64_t start, std::int64_t end, const std::uint8_t*& data) {
+  std::int64_t sector = fileCopy.sourceSector;
+  std::int64_t length = (end - start + sector - 1) / sector * sector;
+  std::uint8_t* buffer = sectorBuffer(length);
+  DWORD count = 0;
+  if (!setFilePosition(fileCopy.unbufferedSource, start)) return 0;
+  if (!ReadFile(fileCopy.unbufferedSource, buffer, static_cast<DWORD>(length), &count, nullptr)) {
+    if (GetLastError() == ERROR_INVALID_PARAMETER) refuseUnbufferedReads();
+    return 0;
+  }
+  data = buffer;
+  return std::min<std::int64_t>(count, end - start);
+}
+
 void closeUnbufferedSource() { refuseUnbufferedReads(); }

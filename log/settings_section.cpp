@@ -73,12 +73,14 @@ void writeCopyOptions() {
   writeFlagEntry("saveSettings", settings.saveSettings);
   // Listed only when the user set it, so that the section of a run with every default is unchanged.
   if (settings.sectorSize != 0) writeNumberEntry("sectorSize", settings.sectorSize);
+  if (settings.logDamagedRanges) writeFlagEntry("logDamagedRanges", true);
+  if (settings.saveDamageMap) writeFlagEntry("saveDamageMap", true);
 }
 
 }  // namespace
 
 // Lists the options of the run as plain entries: 35 of them, or 34 when browserPath is empty,
-// and sectorSize last when the user set it.
+// and sectorSize, logDamagedRanges and saveDamageMap last when the user set them.
 // Writes nothing when enableLog or logSettings is off (the section says both are on).
 void writeSettingsSection() {
   if (!settings.enableLog || !settings.logSettings) return;

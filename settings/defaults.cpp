@@ -25,6 +25,8 @@ void setDefaultSettings() {
   settings.proceedMinimized = false;
   settings.logSettings = false;
   settings.subDamagedBitByZero = false;
+  settings.logDamagedRanges = false;
+  settings.saveDamageMap = false;
   settings.depthRead = 16;
   settings.depthWrite = 4;
   settings.depthAccess = 32;

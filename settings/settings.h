@@ -30,6 +30,8 @@ struct Settings {
   bool proceedMinimized;
   bool logSettings;
   bool subDamagedBitByZero;
+  bool logDamagedRanges;  // list the unreadable ranges of a copy as notice entries
+  bool saveDamageMap;     // keep the map of a copy with unreadable bytes beside it
   std::int32_t depthRead;
   std::int32_t depthWrite;
   std::int32_t depthAccess;

@@ -19,7 +19,8 @@ enum class LineRule : std::uint8_t {
   whenNotEmpty,              // browserPath: only a named browser is kept
   sourcePathWhenSaved,       // lastSourceFile: the value of sourcePath, when saveSourceFile is set
   destinationPathWhenSaved,  // lastDestinyFolder: destinationPath, when saveDestinyFolder is set
-  whenSet,                   // sectorSize (0 until set): a file with every default keeps its 37 lines
+  whenSet,  // sectorSize (0 until set), the flags off by default that came later: a file with
+            // every default keeps its 37 lines
 };
 
 // One key of the settings file; exactly one of the four field pointers is set, by `kind`.
@@ -33,7 +34,7 @@ struct SettingField {
   ShortText Settings::*text;
 };
 
-inline constexpr std::size_t kSettingFieldCount = 41;
+inline constexpr std::size_t kSettingFieldCount = 43;
 
 // Every field of `settings`, in the order saveSettingsFile writes their lines.
 extern const SettingField kSettingFields[kSettingFieldCount];

@@ -31,7 +31,7 @@ bool isLineWritten(const SettingField& field) {
     case LineRule::destinationPathWhenSaved:
       return settings.saveDestinyFolder;
     case LineRule::whenSet:
-      return settings.*field.number != 0;
+      return field.kind == FieldKind::flag ? settings.*field.flag : settings.*field.number != 0;
   }
   return false;
 }

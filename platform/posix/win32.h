@@ -260,6 +260,9 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR rootPathName, LPDWORD sectorsPerCluster,
 #define DRIVE_RAMDISK 6
 UINT WINAPI GetDriveTypeA(LPCSTR rootPathName);
 
+// GetTickCount: milliseconds since the system started (a monotonic clock), wrapping at 2^32.
+DWORD WINAPI GetTickCount(void);
+
 // GetSystemInfo: only the page size is filled in on POSIX; the other fields are 0.
 struct SYSTEM_INFO {
   WORD wProcessorArchitecture;

@@ -62,10 +62,12 @@ for file in damaged.bin damaged.txt head.bin; do
     "$((depth + 1)) $((depth + 1))" \
     "$(e2e_min_starts "$counts" "$file") $(e2e_max_starts "$counts" "$file")"
   # Healthy stretches are read in blocks; a block read stops short before a failing byte, and the
-  # medium counts it for each failing byte the block covered. A later block may cover it again.
+  # medium counts it for each failing byte the block covered. The bytes skipped after a failed
+  # read are read back from the end of their area in blocks halved after each that stops short
+  # (at most 16 for 64 KiB), which may cover a failing byte again.
   max_reads="$(e2e_max_reads "$counts" "$file")"
-  [ "$max_reads" -le $((depth + 3)) ] ||
-    e2e_fail "reads counted for a failing byte of $file: $max_reads, more than $((depth + 3))"
+  [ "$max_reads" -le $((depth + 3 + 16)) ] ||
+    e2e_fail "reads counted for a failing byte of $file: $max_reads, more than $((depth + 19))"
 done
 flaky_reads="$(for offset in 100 101 102 103 104; do e2e_reads "$counts" flaky.bin $offset; done)"
 e2e_expect_equal "reads of the flaky bytes 100-104" "3 3 3 3 3" "$(echo $flaky_reads)"

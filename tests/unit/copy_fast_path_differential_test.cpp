@@ -205,6 +205,34 @@ FaultCase randomCase(std::uint32_t seed, const CaseShape& shape, const Settings&
   return c;
 }
 
+// In phases, a read longer than a retry's that fails at a byte is not counted among its
+// readDepth + 1 reads (it may have failed for another part of it), yet it uses up one of the
+// failures of a flaky byte on the test layer: a byte that fails more reads than it is given would
+// be recovered where the byte steps give it up. Such bytes fail every read here; bytes that fail
+// fewer reads than they are given stay flaky. Past the cache a read of several sectors uses up a
+// failure of each, where a read through the cache used one of the first byte only: there a
+// sector must fail fewer reads than it is given by `margin` more.
+void settleFlakyBytes(FaultCase& c, int margin = 0) {
+  // The failures of a byte on the source: the sum over the faults on it (-1: every read).
+  auto failuresAt = [&c](std::int64_t byte) {
+    int sum = 0;
+    for (const ReadFault& f : c.readFaults) {
+      if (f.kind != ReadFault::failing || f.onDestination || byte < f.first || byte > f.last) {
+        continue;
+      }
+      if (f.times < 0) return -1;
+      sum += f.times;
+    }
+    return sum;
+  };
+  for (ReadFault& f : c.readFaults) {
+    if (f.kind != ReadFault::failing || f.onDestination) continue;
+    for (std::int64_t byte = f.first; byte <= f.last; ++byte) {
+      if (failuresAt(byte) > c.readDepthOfRun - margin) f.times = -1;
+    }
+  }
+}
+
 class CopyFastPath : public CopyOneFile {
  protected:
   static constexpr const char* kName = "case.bin";
@@ -302,11 +330,15 @@ class CopyFastPath : public CopyOneFile {
     return reads;
   }
 
-  // Compares the two ways; returns true when they agree in everything.
-  static bool expectSame(const Outcome& byteWise, const Outcome& blocks) {
+  // Compares the two ways; returns true when they agree in everything. In phased order (`phased`)
+  // the counters while the copy runs and the single-byte reads differ by design: good bytes are
+  // read before bad ones are retried, and a byte's first reads may be longer ones.
+  static bool expectSame(const Outcome& byteWise, const Outcome& blocks, bool phased = false) {
     EXPECT_EQ(byteWise.destination, blocks.destination);
     EXPECT_EQ(byteWise.counters, blocks.counters);
-    EXPECT_EQ(byteWise.countersAt, blocks.countersAt);
+    if (!phased) {
+      EXPECT_EQ(byteWise.countersAt, blocks.countersAt);
+    }
     EXPECT_EQ(byteWise.console, blocks.console);
     EXPECT_EQ(byteWise.log, blocks.log);
     EXPECT_EQ(byteWise.stateTexts, blocks.stateTexts);
@@ -317,7 +349,9 @@ class CopyFastPath : public CopyOneFile {
     EXPECT_EQ(byteWise.finalBar, blocks.finalBar);
     EXPECT_EQ(byteWise.editChanges, blocks.editChanges);
     EXPECT_TRUE(byteWise.generator == blocks.generator) << "draws from copyRandom differ";
-    EXPECT_EQ(byteWise.singleReadsOfFailingBytes, blocks.singleReadsOfFailingBytes);
+    if (!phased) {
+      EXPECT_EQ(byteWise.singleReadsOfFailingBytes, blocks.singleReadsOfFailingBytes);
+    }
     return !::testing::Test::HasFailure();
   }
 
@@ -328,6 +362,20 @@ class CopyFastPath : public CopyOneFile {
     std::int64_t bytesInBlocks = 0;
     for (std::uint32_t seed = firstSeed; seed < firstSeed + count; ++seed) {
       FaultCase c = randomCase(seed, shape, base_);
+      // Unless it must stop at its first unreadable byte, the copy reads in phases, which keeps
+      // the byte steps' results on a medium whose reads give the same answer every time. A write
+      // that fails ends it elsewhere than the byte steps, and a driver that refuses a number of
+      // long reads refuses other reads: such cases stay with the copy front to back. A progress
+      // bar redrawn by chance draws from the generator that draws the substitutes, whose draws
+      // then interleave otherwise: phased cases redraw it at every rise.
+      bool phased = !c.options.haltOnFirstError;
+      if (phased) {
+        c.options.progressBarLatency = std::min(c.options.progressBarLatency, 1);
+        settleFlakyBytes(c);
+        c.writeFaults.clear();
+        std::erase_if(c.readFaults,
+                      [](const ReadFault& f) { return f.kind == ReadFault::longReads; });
+      }
       writeSource(kName, c.bytes);
       Outcome byteWise = run(c, true);
       Outcome blocks = run(c, false);
@@ -335,7 +383,7 @@ class CopyFastPath : public CopyOneFile {
         bytesInBlocks += faults::readsAt(sourcePathOf(kName), offset) -
                          faults::singleByteReadsAt(sourcePathOf(kName), offset);
       }
-      if (!expectSame(byteWise, blocks)) {
+      if (!expectSame(byteWise, blocks, phased)) {
         ADD_FAILURE() << "the two ways differ for " << describe(c);
         break;
       }
@@ -387,13 +435,14 @@ TEST_F(CopyFastPath, GivesUpTheRestOfEachBadSectorWhenLongReadsFailWhole) {
     copyOneFile();
     std::string expected = expectedWithZeros(bytes, bad, sector);
     ASSERT_EQ(expected, destinationContent(kName)) << "round " << round << ", sector " << sector;
-    // Each bad byte that was read at all was read readDepth + 1 times, alone; every byte kept was
-    // read.
+    // Each bad byte that was read at all was read at most readDepth + 1 times alone; every byte
+    // kept was read.
     std::int64_t kept = 0;
     for (std::int64_t at = 0; at < size; ++at) {
       std::int64_t singles = faults::singleByteReadsAt(sourcePathOf(kName), at);
+      // At most: in phases a byte's first failed reads may be longer ones.
       if (bad[at] && singles > 0) {
-        ASSERT_EQ(readDepth + 1, singles) << "round " << round;
+        ASSERT_LE(singles, readDepth + 1) << "round " << round;
       }
       if (expected[at] != 0) ++kept;
     }
@@ -420,16 +469,25 @@ FaultCase randomSectorCase(std::uint32_t seed, std::int64_t sector, const Settin
   // Unset (the medium's own sector), or a multiple of it.
   const std::int64_t kSectors[] = {0, 1, 2};
   c.options.sectorSize = static_cast<std::int32_t>(sector * kSectors[draw(random, 0, 2)]);
+  if (!c.options.haltOnFirstError) {
+    c.options.progressBarLatency = std::min(c.options.progressBarLatency, 1);
+  }
+  c.readDepthOfRun = std::max(c.readDepthOfRun, 1);
   for (std::int64_t n = draw(random, 1, 3); n > 0; --n) {
     ReadFault fault{};
     fault.kind = ReadFault::failing;
     fault.first = draw(random, 0, static_cast<int>(sectors - 1)) * sector;
     fault.last = fault.first + sector - 1;
+    // One fault a sector: faults on the same bytes would add up their failures.
+    bool taken = std::any_of(c.readFaults.begin(), c.readFaults.end(),
+                             [&fault](const ReadFault& f) { return f.first == fault.first; });
+    if (taken) continue;
     const int kTimes[] = {-1, -1, 1, 2, 3, 5};
     fault.times = kTimes[draw(random, 0, 5)];
     fault.how = faults::ReadFailure::error;
     c.readFaults.push_back(fault);
   }
+  if (!c.options.haltOnFirstError) settleFlakyBytes(c, 1);
   // Refused reads make the medium's own unit the page size, which the byte steps never learn of:
   // those cases name their sector.
   c.refusesUnbufferedReads = chance(random, 20);
@@ -453,7 +511,7 @@ TEST_F(CopyFastPath, GivesByteStepResultsWhenFailedStretchesAreReadBySector) {
     Outcome byteWise = run(c, true);
     Outcome blocks = run(c, false);
     if (!c.refusesUnbufferedReads) unbuffered += faults::unbufferedReads(sourcePathOf(kName));
-    if (!expectSame(byteWise, blocks)) {
+    if (!expectSame(byteWise, blocks, !c.options.haltOnFirstError)) {
       ADD_FAILURE() << "the two ways differ for " << describe(c);
       break;
     }

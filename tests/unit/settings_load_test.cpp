@@ -38,7 +38,7 @@ TEST_F(SettingsLoad, EveryFlagIsSetByItsYesAndNoLines) {
       "saveSourceFile: yes\r\nsaveDestinyFolder: yes\r\nlogStats: no\r\nforceAccess: yes\r\n"
       "showProgressBar: no\r\nshowLogWhenDone: yes\r\nwatchProductVersion: no\r\n"
       "waitEnterAfterEachCopy: yes\r\nproceedMinimized: yes\r\nlogSettings: yes\r\n"
-      "subDamagedBitByZero: yes\r\n");
+      "subDamagedBitByZero: yes\r\nlogDamagedRanges: yes\r\nsaveDamageMap: yes\r\n");
   Settings expected = defaultRecord();
   for (bool Settings::*flag : settings_test::everyFlag()) expected.*flag = !(expected.*flag);
   EXPECT_EQ(describe(expected), describe(settings));

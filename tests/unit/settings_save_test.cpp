@@ -196,9 +196,11 @@ TEST_F(SettingsSave, SavedPathIsReadBackWholeOrEmptyNeverCut) {
 
 TEST_F(SettingsSave, DefaultsSurviveARoundTrip) {
   saveSettingsFile();
-  // Every field the file carries is changed; the four it leaves out are set to their defaults.
+  // Every field the file carries is changed; the six it leaves out are set to their defaults.
   changeEveryField("");
   settings.sectorSize = 0;
+  settings.logDamagedRanges = false;
+  settings.saveDamageMap = false;
   settings.lastSourceFile = ShortText{};
   settings.lastDestinyFolder = ShortText{};
   loadSettings();

@@ -58,7 +58,9 @@ inline std::vector<bool Settings::*> everyFlag() {
           &Settings::waitEnterAfterEachCopy,
           &Settings::proceedMinimized,
           &Settings::logSettings,
-          &Settings::subDamagedBitByZero};
+          &Settings::subDamagedBitByZero,
+          &Settings::logDamagedRanges,
+          &Settings::saveDamageMap};
 }
 
 // The flags the eleven boxes mirror, in the boxes' order.
@@ -119,6 +121,8 @@ inline std::string describe(const Settings& record) {
   SETTINGS_TEST_FLAG(proceedMinimized)
   SETTINGS_TEST_FLAG(logSettings)
   SETTINGS_TEST_FLAG(subDamagedBitByZero)
+  SETTINGS_TEST_FLAG(logDamagedRanges)
+  SETTINGS_TEST_FLAG(saveDamageMap)
   SETTINGS_TEST_NUMBER(depthRead)
   SETTINGS_TEST_NUMBER(depthWrite)
   SETTINGS_TEST_NUMBER(depthAccess)

@@ -1,0 +1,280 @@
+// The copy of one file in the order that saves every readable byte before a bad area is retried,
+// as a failing disk gets worse with every failed read: copy (blocks front to back, skipping past a
+// read that fails, so that a long bad area costs a few failed reads), trim (the edges of each area
+// left, a unit at a time, until a read fails at each), retry (what is left, in file order, with
+// the byte steps' retries and substitutes). Only the order of the reads differs from the byte
+// steps: substitutes are drawn in file order, each byte is read at most readDepth + 1 times, and
+// the bytes, counters and log entries are theirs.
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "copy/copy_job.h"
+#include "copy/copy_knobs.h"
+#include "copy/copy_one_file.h"
+#include "settings/settings.h"
+
+namespace {
+
+// The largest unit in which the system's cache refuses reads around a bad sector (a large
+// folio): once a read through the cache failed in such a window, the copy reads the rest of the
+// window past the cache.
+constexpr std::int64_t kWindowBytes = 1 << 20;
+// The first skip after a failed read, and the alignment of the reads after a skip.
+constexpr std::int64_t kFirstSkipBytes = 64 << 10;
+constexpr std::int64_t kSkipAlignment = 4096;
+// The skip grows up to this part of the file.
+constexpr std::int64_t kSkipsPerFile = 100;
+
+// The bytes read through the cache; kept from file to file.
+std::vector<std::uint8_t> cachedBlock;
+// The windows of the file in which a read through the cache failed.
+std::set<std::int64_t> pastCacheWindows;
+
+// Returns `value` rounded up to a multiple of `unit`.
+std::int64_t roundUp(std::int64_t value, std::int64_t unit) {
+  return (value + unit - 1) / unit * unit;
+}
+
+// Returns true when the byte at `offset` is read past the cache.
+bool inPastCacheWindow(std::int64_t offset) {
+  return !pastCacheWindows.empty() && pastCacheWindows.count(offset / kWindowBytes) > 0;
+}
+
+// Reads the source bytes start..end-1 through the cache in one call; returns how many arrived
+// and points `data` at them.
+std::int64_t readThroughCache(std::int64_t start, std::int64_t end, const std::uint8_t*& data) {
+  std::int64_t length = end - start;
+  if (static_cast<std::int64_t>(cachedBlock.size()) < length) {
+    cachedBlock.resize(static_cast<std::size_t>(length));
+  }
+  fileCopy.sourcePosition = -1;
+  DWORD count = 0;
+  if (!setFilePosition(fileCopy.source, start) ||
+      !ReadFile(fileCopy.source, cachedBlock.data(), static_cast<DWORD>(length), &count, nullptr)) {
+    return 0;
+  }
+  data = cachedBlock.data();
+  std::int64_t arrived = std::min<std::int64_t>(count, length);
+  fileCopy.sourcePosition = start + arrived;
+  return arrived;
+}
+
+// Reads the source bytes start..end-1 for the copy phase: past the cache in a window where the
+// cache failed, through it elsewhere.
+std::int64_t readForCopy(std::int64_t start, std::int64_t end, const std::uint8_t*& data) {
+  if (inPastCacheWindow(start) && readsFailedStretchesBySector()) {
+    std::int64_t arrived = readSourcePastCache(start, end, data);
+    // Refused by the file system: the cache serves instead.
+    if (arrived > 0 || fileCopy.unbufferedSource != INVALID_HANDLE_VALUE) return arrived;
+  }
+  return readThroughCache(start, end, data);
+}
+
+// Reads the source bytes start..end-1 (within one unit) for trimming: past the cache, the volume
+// sector holding them, where the copy reads by sector; through the cache elsewhere.
+std::int64_t readForTrim(std::int64_t start, std::int64_t end, const std::uint8_t*& data) {
+  if (!readsFailedStretchesBySector()) return readThroughCache(start, end, data);
+  std::int64_t sectorStart = start / fileCopy.sourceSector * fileCopy.sourceSector;
+  std::int64_t arrived = readSourcePastCache(sectorStart, end, data);
+  // Refused by the file system: the cache serves instead.
+  if (arrived == 0 && fileCopy.unbufferedSource == INVALID_HANDLE_VALUE) {
+    return readThroughCache(start, end, data);
+  }
+  if (arrived <= start - sectorStart) return 0;
+  data += start - sectorStart;
+  return arrived - (start - sectorStart);
+}
+
+// Returns the unit of a trimming read: the sector of the user's settings (past the cache a
+// multiple of the volume's), so that no byte of a sector that holds a bad one is saved.
+std::int64_t trimUnit() { return sectorBytes(); }
+
+// Writes, verifies, counts and shows the bytes start..end-1 that arrived in `data`, at their
+// own offset in the copy, and marks them done.
+void copyArrivedAt(std::int64_t start, std::int64_t end, const std::uint8_t* data) {
+  if (!setFilePosition(fileCopy.destination, start)) {
+    fileCopy.copyFailed = true;
+    reportUnwritableByte();
+    return;
+  }
+  copyArrivedBytes(start, end, data);
+  if (!fileCopy.copyFailed) markMap(start, end, RangeState::done);
+}
+
+// Returns where reading goes on after a read that failed at or before `end`, `skip` bytes on: a
+// multiple of the sector of the user's settings, so that a sector is never cut by a skip.
+std::int64_t landingAfter(std::int64_t end, std::int64_t skip) {
+  return std::min(currentSize, roundUp(roundUp(end + skip, kSkipAlignment), sectorBytes()));
+}
+
+// The copy phase: blocks front to back; a read that fails marks its block not trimmed and skips
+// ahead, farther while reads keep failing.
+void copyPhase() {
+  std::int64_t at = 0;
+  std::int64_t size = std::clamp<std::int64_t>(firstCopyBlockBytes, 1, copyBlockBytes);
+  std::int64_t largest = std::max<std::int64_t>(1, copyBlockBytes);
+  std::int64_t skip = 0;
+  std::int64_t largestSkip = std::max(kFirstSkipBytes, currentSize / kSkipsPerFile);
+  // Every byte before `at` is done, or lies in a range marked not trimmed or not tried. Each pass
+  // moves `at` on by at least one byte, so the loop ends.
+  while (at < currentSize && !fileCopy.copyFailed) {
+    std::int64_t end = std::min({currentSize, at + size, (at / kWindowBytes + 1) * kWindowBytes});
+    const std::uint8_t* data = nullptr;
+    std::int64_t arrived = readForCopy(at, end, data);
+    if (arrived > 0) {
+      copyArrivedAt(at, at + arrived, data);
+      at += arrived;
+      skip = 0;
+      size = std::min(size * 2, largest);
+    }
+    if (at < end && !fileCopy.copyFailed) {
+      if (arrived == 0) noteFailedRead(at, end - at);
+      if (!inPastCacheWindow(at) && readsFailedStretchesBySector()) {
+        pastCacheWindows.insert(at / kWindowBytes);
+      }
+      markMap(at, end, RangeState::notTrimmed);
+      skip = skip == 0 ? std::max(kFirstSkipBytes, sectorBytes()) : std::min(skip * 2, largestSkip);
+      at = landingAfter(end, skip);
+      size = std::clamp<std::int64_t>(firstCopyBlockBytes, 1, largest);
+    }
+    writeMapFile(false);
+  }
+}
+
+// The largest read of a backward trim through the cache: a skipped stretch of good bytes is read
+// back in such blocks, not a unit at a time, where the unit is small; over the bytes a failed read
+// covered, in smaller ones, since each that fails costs a failed read.
+constexpr std::int64_t kTrimChunkBytes = 64 << 10;
+constexpr std::int64_t kTrimStepBytes = 512;
+
+// Reads forward from `at` a unit at a time until a read fails or `until` is reached; returns
+// where it stopped. A byte whose reads are used up is left to the retry phase.
+std::int64_t trimForward(std::int64_t at, std::int64_t until, std::int64_t unit) {
+  const std::uint8_t* data = nullptr;
+  // Every byte from the start to `at` is done; each pass moves `at` on or leaves.
+  while (at < until && !fileCopy.copyFailed && readsLeft(at) > 0) {
+    std::int64_t end = std::min(until, (at / unit + 1) * unit);
+    std::int64_t arrived = readForTrim(at, end, data);
+    if (arrived > 0) copyArrivedAt(at, at + arrived, data);
+    if (arrived == 0) noteFailedRead(at, end - at);
+    at += arrived;
+    if (at < end) break;
+  }
+  return at;
+}
+
+// Reads backward from `until` down to `lower` until a read fails; returns where it stopped. Past
+// the cache a unit at a time; through it in blocks of whole units: large over bytes never tried
+// (from `untried` on), halved after one that fails; small below, then a unit at a time after one
+// that fails. A unit is taken whole
+// or not at all, so that no byte after a bad one in its sector is read.
+std::int64_t trimBackward(std::int64_t lower, std::int64_t until, std::int64_t unit,
+                          std::int64_t untried) {
+  bool bySector = readsFailedStretchesBySector();
+  std::int64_t chunk = bySector ? unit : std::max(unit, kTrimChunkBytes / unit * unit);
+  const std::uint8_t* data = nullptr;
+  // Every byte from `until` to the end is done; each pass moves `until` back, halves the chunk or
+  // leaves.
+  while (until > lower && !fileCopy.copyFailed && chunk >= unit) {
+    if (until <= untried) chunk = std::min(chunk, kTrimStepBytes / unit * unit + unit);
+    std::int64_t floor = until > untried ? untried : lower;
+    std::int64_t start = std::max(floor, (until - chunk + unit - 1) / unit * unit);
+    if (chunk == unit || start >= until) start = std::max(lower, (until - 1) / unit * unit);
+    if (readsLeft(start) == 0) break;
+    std::int64_t arrived =
+        bySector ? readForTrim(start, until, data) : readThroughCache(start, until, data);
+    bySector = bySector && readsFailedStretchesBySector();
+    if (arrived < until - start) {
+      if (arrived == 0) noteFailedRead(start, until - start);
+      if (chunk == unit) break;
+      // Over bytes never tried a failed block is halved; over those a failed read covered, the
+      // units are read one by one, so that only the unit of the bad spot fails.
+      chunk = start >= untried ? std::max(unit, (until - start) / 2 / unit * unit) : unit;
+      continue;
+    }
+    copyArrivedAt(start, until, data);
+    until = start;
+  }
+  return until;
+}
+
+// Trims the area: reads forward from its start and backward from its end until a read fails at
+// each edge; what is left between is marked for the retry phase.
+void trimArea(MapRange area) {
+  std::int64_t unit = trimUnit();
+  std::int64_t at = trimForward(area.start, area.end, unit);
+  // The unit where the forward reads stopped failed already: the backward reads stop before it.
+  std::int64_t lower = std::min(area.end, std::max(at, (at / unit + 1) * unit));
+  if (at >= area.end) lower = area.end;
+  // Where the bytes never tried begin (on a unit): a read that failed covered only those before.
+  std::int64_t untried = fileCopy.map.next(area.start, RangeState::notTried).start;
+  untried = std::clamp(roundUp(untried, unit), lower, area.end);
+  std::int64_t until = at < area.end ? trimBackward(lower, area.end, unit, untried) : at;
+  if (at < until) markMap(at, until, RangeState::notRetried);
+  writeMapFile(false);
+}
+
+// Retries the area start..end-1 with the byte steps, in file order: past the cache by sector
+// where the copy reads so, else byte by byte through the cache; marks what was read done and
+// what was given up bad.
+void retryArea(std::int64_t start, std::int64_t end) {
+  if (!setFilePosition(fileCopy.destination, start)) {
+    fileCopy.copyFailed = true;
+    reportUnwritableByte();
+    return;
+  }
+  std::size_t badBefore = fileCopy.badRanges.size();
+  std::int64_t at = start;
+  if (readsFailedStretchesBySector()) at = copyFailedStretch(start, end);
+  // Every byte from `start` to `at` is finished as the byte steps finish it; each pass finishes
+  // one byte.
+  while (at < end && !fileCopy.copyFailed) {
+    bool read = false;
+    if (!isGivenUp(at)) {
+      for (std::int64_t left = readsLeft(at); left > 0 && !read; --left) {
+        read = readSourceByteOnce(at);
+      }
+    }
+    finishByteAt(at++, read);
+  }
+  markMap(start, at, RangeState::done);
+  for (std::size_t i = badBefore; i < fileCopy.badRanges.size(); ++i) {
+    markMap(fileCopy.badRanges[i].start, fileCopy.badRanges[i].end, RangeState::bad);
+  }
+  writeMapFile(false);
+}
+
+// Runs `step` on each area left (not done and not bad), in file order, until the copy fails.
+template <typename Step>
+void forEachArea(Step step) {
+  std::int64_t from = 0;
+  while (!fileCopy.copyFailed) {
+    MapRange area = fileCopy.map.nextArea(from);
+    if (area.start >= currentSize) return;
+    step(area);
+    from = area.end;
+  }
+}
+
+}  // namespace
+
+void copyAllBytesInPhases() {
+  fileCopy.map = RescueMap(currentSize, RangeState::notTried);
+  fileCopy.mapWrittenAt = GetTickCount();
+  pastCacheWindows.clear();
+  fileCopy.phase = RescuePhase::copying;
+  copyPhase();
+  if (fileCopy.map.nextArea(0).start < currentSize && !fileCopy.copyFailed) {
+    fileCopy.phase = RescuePhase::trimming;
+    writeMapFile(true);
+    forEachArea(trimArea);
+    fileCopy.phase = RescuePhase::retrying;
+    writeMapFile(true);
+    forEachArea([](MapRange area) { retryArea(area.start, area.end); });
+  }
+  fileCopy.phase = RescuePhase::finished;
+  // A copy that never wrote its map (a healthy file copied within a few seconds) writes none.
+  if (!fileCopy.mapFile.empty()) writeMapFile(true);
+}
