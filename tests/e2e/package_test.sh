@@ -78,9 +78,11 @@ metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
 desktop-file-validate "$desktop" >"$E2E_DIR/desktop.out" 2>&1 ||
   e2e_fail "desktop-file-validate failed: $(cat "$E2E_DIR/desktop.out")"
 [ -s "$E2E_DIR/desktop.out" ] && e2e_fail "desktop-file-validate: $(cat "$E2E_DIR/desktop.out")"
-appstreamcli validate --no-net --pedantic --explain "$metainfo" >"$E2E_DIR/appstream.out" 2>&1 ||
-  e2e_fail "appstreamcli validate failed"
-e2e_log "appstreamcli validate:"
+{
+  appstreamcli validate --no-net --pedantic --explain "$metainfo" &&
+    appstreamcli validate-tree --no-net --pedantic --explain "$root"
+} >"$E2E_DIR/appstream.out" 2>&1 || e2e_fail "appstreamcli validate failed"
+e2e_log "appstreamcli validate and validate-tree:"
 sed 's/^/    /' "$E2E_DIR/appstream.out"
 grep -q '^[EWI]: ' "$E2E_DIR/appstream.out" && e2e_fail "appstreamcli validate found things to fix"
 e2e_expect_equal "id, licence and launchable of the metainfo" \
