@@ -26,12 +26,15 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/${SORVEL_APPSTREAM_ID}.metainfo.xml
 # The changelog and the user guide are installed compressed, as Debian's policy asks; -n keeps
 # the file's name and time out of the result, so that every build gives the same bytes.
 configure_file(${SORVEL_PACKAGING_DIR}/changelog ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/README.md ${CMAKE_BINARY_DIR}/packaging/README.md COPYONLY)
-foreach(document changelog README.md)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/${document}.gz
-    COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/packaging/${document}
-    DEPENDS ${CMAKE_BINARY_DIR}/packaging/${document} VERBATIM)
-endforeach()
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/packaging/changelog
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog VERBATIM)
+# The README changes often; it is copied by the build, not by configuring.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/README.md.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/README.md
+    ${CMAKE_BINARY_DIR}/packaging/README.md
+  COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/packaging/README.md
+  DEPENDS ${CMAKE_SOURCE_DIR}/README.md VERBATIM)
 add_custom_target(sorvel_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz
   ${CMAKE_BINARY_DIR}/packaging/README.md.gz)
 install(FILES ${SORVEL_PACKAGING_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
