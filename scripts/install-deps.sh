@@ -24,8 +24,9 @@ package_packages=(
 )
 
 # Testing: GoogleTest, the 64-bit Windows cross compiler and Wine to run the Windows programs, the
-# virtual display and the tools that drive and photograph the window, FUSE for the test medium,
-# the checks of the package and its files, and the renderer of the icon's sizes.
+# virtual display and the tools that drive and photograph the window and read its properties
+# (xprop, in x11-utils: the window's icon and class), FUSE for the test medium, the checks of the
+# package and its files, and the renderer of the icon's sizes.
 test_packages=(
   pkg-config
   libgtest-dev googletest

@@ -157,8 +157,13 @@ TEST_F(Window, ParentOfChildIsItsParent) {
 }
 
 TEST_F(Window, StandardIconAndCursorAreFound) {
-  EXPECT_NE(nullptr, LoadIconA(nullptr, IDI_APPLICATION));
-  EXPECT_NE(nullptr, LoadCursorA(nullptr, IDC_ARROW));
+  HICON application = LoadIconA(nullptr, IDI_APPLICATION);
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  EXPECT_NE(nullptr, application);
+  EXPECT_NE(nullptr, arrow);
+  EXPECT_EQ(application, LoadIconA(nullptr, IDI_APPLICATION));
+  // The two share the identifier 32512, yet are different objects.
+  EXPECT_NE(static_cast<void*>(application), static_cast<void*>(arrow));
 }
 
 TEST_F(Window, SendToInvalidWindowFails) {

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # The packages, built by CPack from the build folders of the tests: the Debian package holds
-# exactly the program, its desktop entry, icons, metainfo, manual page, copyright and changelog,
-# depends on the libraries the program links, passes lintian without an error, and the program
-# extracted from it (into the work folder; the machine's own installation is left alone) starts
-# as the real window and copies a file. The ZIP of the 32-bit Windows program, when that build
-# folder exists, holds the program and the text on how to run it.
+# exactly the program, its desktop entry, icons, metainfo, manual page, user guide, copyright and
+# changelog, depends on the libraries the program links, and passes lintian without an error or
+# warning; its desktop entry and metainfo pass their validators with nothing to fix, name each
+# other and the licence; the manual names the installed user guide; and the program extracted
+# from it (into the work folder; the machine's own installation is left alone) starts as the
+# real window with the installed icon and the desktop entry's class, and copies a file. An
+# installation from the build folder into another prefix names its own user guide. The ZIP of
+# the 32-bit Windows program, when that build folder exists, holds the program, the text on how
+# to run it and the licence.
 set -u
 source "$(dirname "$0")/lib/e2e.sh"
 e2e_setup package_test "${1:-}"
 build="$(dirname "$SORVEL")"
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli xprop \
+  convert identify; do
   command -v "$tool" >/dev/null || e2e_abort "$tool is missing (scripts/install-deps.sh all)"
 done
 [ -f "$build/CPackConfig.cmake" ] || e2e_abort "no CPackConfig.cmake in $build"
@@ -34,10 +39,11 @@ deb="$PACKAGE"
 # Its files (folders aside), and the program's mode and owner.
 listing="$(dpkg-deb -c "$deb")" || e2e_abort "dpkg-deb -c failed on $deb"
 files="$(awk '$1 !~ /^d/ { print $6 }' <<<"$listing" | sort)"
-expected=(./usr/bin/sorvel ./usr/share/applications/sorvel.desktop
+id=org.example.sorvel
+expected=(./usr/bin/sorvel "./usr/share/applications/$id.desktop"
   ./usr/share/doc/sorvel/changelog.gz ./usr/share/doc/sorvel/copyright
-  ./usr/share/icons/hicolor/scalable/apps/sorvel.svg
-  ./usr/share/man/man1/sorvel.1.gz ./usr/share/metainfo/org.example.sorvel.metainfo.xml)
+  ./usr/share/doc/sorvel/README.md.gz ./usr/share/icons/hicolor/scalable/apps/sorvel.svg
+  ./usr/share/man/man1/sorvel.1.gz "./usr/share/metainfo/$id.metainfo.xml")
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("./usr/share/icons/hicolor/${size}x$size/apps/sorvel.png")
 done
@@ -52,24 +58,59 @@ for library in libc6 libstdc++6 libfltk1.3 libx11-6; do
 done
 e2e_expect_equal "Recommends" "libgtk2.0-0" "$(dpkg-deb -f "$deb" Recommends)"
 
-# lintian: no error. Its whole output is shown in the test's output.
+# lintian: no error and no warning. Its whole output is shown in the test's output.
 lintian_out="$E2E_DIR/lintian.out"
 lintian_code=0
 lintian --pedantic --display-info --display-experimental "$deb" >"$lintian_out" 2>&1 || lintian_code=$?
 e2e_log "lintian (exit status $lintian_code):"
 sed 's/^/    /' "$lintian_out"
 e2e_expect_equal "exit status of lintian" 0 "$lintian_code"
-grep -q '^E: ' "$lintian_out" && e2e_fail "lintian reported errors"
+grep -q '^[EW]: ' "$lintian_out" && e2e_fail "lintian reported errors or warnings"
 
-# The installed desktop entry and metainfo, as the desktop and the software centres read them.
+# The installed desktop entry and metainfo, as the desktop and the software centres read them:
+# the validators find nothing to fix (desktop-file-validate says nothing at all, appstreamcli
+# nothing above its pedantic notes), the metainfo names the licence and launches the desktop
+# entry of its own id.
 root="$E2E_DIR/root"
 dpkg-deb -x "$deb" "$root" || e2e_abort "dpkg-deb -x failed on $deb"
-desktop-file-validate "$root/usr/share/applications/sorvel.desktop" >"$E2E_DIR/desktop.out" 2>&1 ||
-  e2e_fail "desktop-file-validate: $(cat "$E2E_DIR/desktop.out")"
-appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.sorvel.metainfo.xml" \
-  >"$E2E_DIR/appstream.out" 2>&1 || e2e_fail "appstreamcli validate: $(cat "$E2E_DIR/appstream.out")"
+desktop="$root/usr/share/applications/$id.desktop"
+metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
+desktop-file-validate "$desktop" >"$E2E_DIR/desktop.out" 2>&1 ||
+  e2e_fail "desktop-file-validate failed: $(cat "$E2E_DIR/desktop.out")"
+[ -s "$E2E_DIR/desktop.out" ] && e2e_fail "desktop-file-validate: $(cat "$E2E_DIR/desktop.out")"
+{
+  appstreamcli validate --no-net --pedantic --explain "$metainfo" &&
+    appstreamcli validate-tree --no-net --pedantic --explain "$root"
+} >"$E2E_DIR/appstream.out" 2>&1 || e2e_fail "appstreamcli validate failed"
+e2e_log "appstreamcli validate and validate-tree:"
+sed 's/^/    /' "$E2E_DIR/appstream.out"
+grep -q '^[EWI]: ' "$E2E_DIR/appstream.out" && e2e_fail "appstreamcli validate found things to fix"
+e2e_expect_equal "id, licence and launchable of the metainfo" \
+  "$id GPL-3.0-or-later $id.desktop" \
+  "$(sed -n 's:^ *<id>\(.*\)</id>$:\1:p; s:^ *<project_license>\(.*\)</project_license>$:\1:p;
+      s:^ *<launchable type="desktop-id">\(.*\)</launchable>$:\1:p' "$metainfo" | tr '\n' ' ' |
+      sed 's/ $//')"
+e2e_expect_grep "licence of the copyright file" "$root/usr/share/doc/sorvel/copyright" \
+  "License: GPL-3.0-or-later"
 
-# The extracted program as the real window: it copies a file, byte for byte.
+# The user guide is the README, and the manual's SEE ALSO names it where it is installed.
+gzip -dc "$root/usr/share/doc/sorvel/README.md.gz" >"$E2E_DIR/README.md" ||
+  e2e_fail "the user guide does not decompress"
+e2e_expect_same "installed user guide" "$(dirname "$0")/../../README.md" "$E2E_DIR/README.md"
+guide="$(gzip -dc "$root/usr/share/man/man1/sorvel.1.gz" | sed -n '/^\.SH SEE ALSO/,$ s/^\.I //p')"
+e2e_expect_equal "user guide named by the manual" /usr/share/doc/sorvel/README.md.gz "$guide"
+
+# Installed from the build folder into another prefix, the manual names the guide there.
+prefix="$E2E_DIR/prefix"
+cmake --install "$build" --prefix "$prefix" >"$E2E_DIR/install.log" 2>&1 ||
+  e2e_fail "cmake --install failed: $(tail -n 20 "$E2E_DIR/install.log")"
+guide="$(gzip -dc "$prefix/share/man/man1/sorvel.1.gz" | sed -n '/^\.SH SEE ALSO/,$ s/^\.I //p')"
+e2e_expect_equal "user guide named by the manual of $prefix" \
+  "$prefix/share/doc/sorvel/README.md.gz" "$guide"
+[ -f "$guide" ] || e2e_fail "no user guide at $guide"
+
+# The extracted program as the real window: it shows the installed icon, has the class the
+# installed desktop entry names, and copies a file, byte for byte.
 SORVEL="$root/usr/bin/sorvel"
 e2e_start_xvfb
 src="$E2E_DIR/source"
@@ -78,7 +119,14 @@ dest="$E2E_DIR/saved"
 mkdir -p "$src" "$run"
 head -c 300000 /dev/urandom >"$src/photo.jpg"
 e2e_settings "$run/sorvel.ini" "$src/photo.jpg" "$dest"
-e2e_run_copy "$run" "$run/sorvel.log.htm" "$E2E_END_VERIFIED" 120
+e2e_start_run "$run" "$run/sorvel.log.htm"
+e2e_expect_window_icon "$root/usr/share/icons/hicolor/SIZExSIZE/apps/sorvel.png" \
+  16 22 24 32 48 64 128
+e2e_expect_window_class "$desktop"
+e2e_wait_file_grep 120 "$run/sorvel.log.htm" "$E2E_END_VERIFIED" ||
+  e2e_fail "the run did not end within 120 s"
+e2e_close_program 30
+e2e_expect_equal "exit code of the program" 0 "$E2E_PROGRAM_EXIT"
 e2e_expect_same "copy made by the packaged program" "$src/photo.jpg" "$dest/photo.jpg"
 e2e_expect_log_entry "log of the packaged program" "$run/sorvel.log.htm" \
   "Read 300000bytes of 300000bytes, written 300000bytes, verified 300000bytes"
@@ -90,10 +138,12 @@ if [ -n "$windows" ] && [ -f "$windows/sorvel.exe" ] && [ -f "$windows/CPackConf
   cpack_into "$E2E_DIR/zip" ZIP "$windows/CPackConfig.cmake"
   zip="$PACKAGE"
   top="$(basename "$zip" .zip)"
-  e2e_expect_equal "files of the ZIP" "$top/README.txt $top/sorvel.exe" \
+  e2e_expect_equal "files of the ZIP" "$top/COPYING.txt $top/README.txt $top/sorvel.exe" \
     "$(cmake -E tar tf "$zip" | grep -v '/$' | sort | tr '\n' ' ' | sed 's/ $//')"
   mkdir -p "$E2E_DIR/unzipped"
   (cd "$E2E_DIR/unzipped" && cmake -E tar xf "$zip") || e2e_fail "could not unpack $zip"
+  e2e_expect_same "licence in the ZIP" "$(dirname "$0")/../../COPYING" \
+    "$E2E_DIR/unzipped/$top/COPYING.txt"
   # A 32-bit Windows program: "MZ", and at the offset kept at 0x3c, "PE" and machine 0x014c.
   exe="$E2E_DIR/unzipped/$top/sorvel.exe"
   read -r b0 b1 b2 b3 <<<"$(e2e_bytes "$exe" 60 4)"

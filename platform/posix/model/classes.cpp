@@ -17,10 +17,11 @@ std::vector<WindowClass> programClasses;
 const std::array<WindowClass, 3>& systemClasses() {
   static const std::array<WindowClass, 3> classes{{
       {"BUTTON", WindowKind::button, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
-       &buttonWindowProc, nullptr, nullptr},
-      {"EDIT", WindowKind::edit, CS_DBLCLKS | CS_PARENTDC, &editWindowProc, nullptr, nullptr},
-      {"STATIC", WindowKind::staticText, CS_DBLCLKS | CS_PARENTDC, &staticWindowProc, nullptr,
+       &buttonWindowProc, nullptr, nullptr, nullptr},
+      {"EDIT", WindowKind::edit, CS_DBLCLKS | CS_PARENTDC, &editWindowProc, nullptr, nullptr,
        nullptr},
+      {"STATIC", WindowKind::staticText, CS_DBLCLKS | CS_PARENTDC, &staticWindowProc, nullptr,
+       nullptr, nullptr},
   }};
   return classes;
 }
@@ -30,9 +31,16 @@ bool sameName(const std::string& a, const char* b) { return strcasecmp(a.c_str()
 // True when `name` is an integer resource identifier (MAKEINTRESOURCEA) rather than a text.
 bool isIntegerResource(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
 
+// The handles given out for standard icons and cursors so far, with their identifiers. Icons and
+// cursors share identifiers (IDI_APPLICATION and IDC_ARROW are both 32512), so each has a table.
+using StandardHandles = std::vector<std::pair<WORD, std::uintptr_t>>;
+StandardHandles standardIcons;
+StandardHandles standardCursors;
+
 // The handle of a standard icon or cursor, one fixed handle per identifier, or null with
 // ERROR_RESOURCE_NAME_NOT_FOUND for anything but a standard one: the program has no resources.
-void* standardResource(HINSTANCE instance, LPCSTR name, WORD first, WORD last) {
+void* standardResource(StandardHandles& handles, HINSTANCE instance, LPCSTR name, WORD first,
+                       WORD last) {
   if (instance != nullptr || !isIntegerResource(name)) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
@@ -42,7 +50,6 @@ void* standardResource(HINSTANCE instance, LPCSTR name, WORD first, WORD last) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
-  static std::vector<std::pair<WORD, std::uintptr_t>> handles;
   for (const auto& [known, handle] : handles) {
     if (known == id) return reinterpret_cast<void*>(handle);
   }
@@ -73,6 +80,15 @@ const WindowClass* findClass(const char* name) {
 // Forgets every class the program registered.
 void unregisterAllClasses() { programClasses.clear(); }
 
+// True when `icon` is the handle LoadIconA gave out for IDI_APPLICATION.
+bool isApplicationIcon(HICON icon) {
+  const auto applicationId = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(IDI_APPLICATION));
+  for (const auto& [id, handle] : standardIcons) {
+    if (id == applicationId) return icon != nullptr && reinterpret_cast<HICON>(handle) == icon;
+  }
+  return false;
+}
+
 }  // namespace model
 
 using model::WindowClass;
@@ -94,7 +110,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
   }
   model::programClasses.push_back({wndClass->lpszClassName, model::WindowKind::program,
                                    wndClass->style, wndClass->lpfnWndProc, wndClass->hInstance,
-                                   wndClass->hbrBackground});
+                                   wndClass->hbrBackground, wndClass->hIcon});
   // Atoms of registered classes lie in 0xC000..0xFFFF.
   constexpr ATOM kFirstClassAtom = 0xC000;
   return static_cast<ATOM>(kFirstClassAtom + model::programClasses.size() - 1);
@@ -102,12 +118,14 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
 
 // Returns the handle of a standard icon (no instance, IDI_*); null otherwise.
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName) {
-  return static_cast<HICON>(model::standardResource(instance, iconName, model::kFirstStandardIcon,
+  return static_cast<HICON>(model::standardResource(model::standardIcons, instance, iconName,
+                                                    model::kFirstStandardIcon,
                                                     model::kLastStandardIcon));
 }
 
 // Returns the handle of a standard cursor (no instance, IDC_*); null otherwise.
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {
-  return static_cast<HCURSOR>(model::standardResource(
-      instance, cursorName, model::kFirstStandardCursor, model::kLastStandardCursor));
+  return static_cast<HCURSOR>(model::standardResource(model::standardCursors, instance, cursorName,
+                                                      model::kFirstStandardCursor,
+                                                      model::kLastStandardCursor));
 }

@@ -197,6 +197,7 @@ HWND enterWindow(const WindowClass& windowClass, DWORD exStyle, LPCSTR className
   window->kind = windowClass.kind;
   window->procedure = windowClass.procedure;
   window->background = windowClass.background;
+  window->icon = windowClass.icon;
   window->style = style;
   window->exStyle = exStyle;
   window->rect = rect;

@@ -34,6 +34,7 @@ struct WindowClass {
   WNDPROC procedure = nullptr;
   HINSTANCE instance = nullptr;
   HBRUSH background = nullptr;
+  HICON icon = nullptr;
 };
 
 // The pixels of a top-level window's client area.
@@ -59,6 +60,7 @@ struct Window {
   WindowKind kind = WindowKind::program;
   WNDPROC procedure = nullptr;
   HBRUSH background = nullptr;
+  HICON icon = nullptr;  // the class's icon, shown in a top-level window's title bar
   DWORD style = 0;
   DWORD exStyle = 0;
   RECT rect{};  // screen coordinates for a top-level window, parent client ones for a child
@@ -113,6 +115,9 @@ const WindowClass* findClass(const char* name);
 
 // Forgets the program's classes.
 void unregisterAllClasses();
+
+// True when `icon` is the system's standard application icon (LoadIconA with IDI_APPLICATION).
+bool isApplicationIcon(HICON icon);
 
 // ----- window procedures of the system classes -----
 

@@ -7,6 +7,12 @@ namespace model {
 
 bool isValid(HWND window) { return findWindow(window) != nullptr; }
 
+bool showsProgramIcon(HWND window) {
+  const Window* found = findWindow(window);
+  if (found == nullptr || found->parent != nullptr) return false;
+  return found->icon == nullptr || isApplicationIcon(found->icon);
+}
+
 WindowKind kindOf(HWND window) {
   const Window* found = findWindow(window);
   return found != nullptr ? found->kind : WindowKind::program;

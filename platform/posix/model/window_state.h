@@ -80,6 +80,12 @@ bool isVisible(HWND window);
 // True while a top-level window is minimised.
 bool isMinimized(HWND window);
 
+// True when a top-level window shows the program's own icon (in its title bar, the task bar and
+// the window switcher): its class's icon is the system's standard application icon, which on
+// this layer is the program's icon, or the class has none, for which Windows shows the standard
+// application icon as well. False for a child window and for any other icon.
+bool showsProgramIcon(HWND window);
+
 // The window with the keyboard focus, null for none.
 HWND focusWindow();
 

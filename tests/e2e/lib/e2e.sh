@@ -351,6 +351,69 @@ e2e_screenshot() {
   fi
 }
 
+# ---- the window as the desktop sees it ---------------------------------------------------------
+
+# e2e_window_icons: prints the icon of the program's window (_NET_WM_ICON), one size a line:
+# "WIDTHxHEIGHT" and then every pixel, row by row, as its ARGB value in decimal. Nothing when the
+# window has no icon.
+e2e_window_icons() {
+  xprop -id "$E2E_WINDOW" -notype -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON 2>/dev/null |
+    sed -n 's/^_NET_WM_ICON=//p' | tr -d ' ' | tr ',' '\n' |
+    awk 'NF {
+        if (state == "height") { line = width "x" $1; left = width * $1; state = ""; next }
+        if (left == 0) { if (line != "") print line; width = $1; state = "height"; next }
+        line = line " " $1; left--
+      } END { if (line != "") print line }'
+}
+
+# e2e_png_argb FILE.png: prints the PNG as e2e_window_icons prints one size of an icon.
+e2e_png_argb() {
+  local size
+  size="$(identify -format '%wx%h' "$1")" || return 1
+  convert "$1" -depth 8 rgba:- | od -An -v -tu1 |
+    awk -v size="$size" '{ for (i = 1; i <= NF; i++) byte[n++] = $i }
+      END {
+        line = size
+        for (j = 0; j < n; j += 4)
+          line = line sprintf(" %.0f",
+            byte[j + 3] * 16777216 + byte[j] * 65536 + byte[j + 1] * 256 + byte[j + 2])
+        print line
+      }'
+}
+
+# e2e_expect_window_icon TEMPLATE SIZE...: the program's window carries exactly the icon sizes
+# given, in that order, each pixel for pixel the PNG file TEMPLATE names with SIZE replaced by the
+# size (such as .../hicolor/SIZExSIZE/apps/sorvel.png).
+e2e_expect_window_icon() {
+  local template="$1" size png actual expected icons sizes=""
+  shift
+  icons="$(e2e_window_icons)"
+  if [ -z "$icons" ]; then
+    e2e_fail "the window has no icon: _NET_WM_ICON is empty"
+    return 1
+  fi
+  for size in "$@"; do sizes+="${size}x$size "; done
+  e2e_expect_equal "sizes of the window's icon" "$sizes" \
+    "$(awk '{ printf "%s ", $1 }' <<<"$icons")"
+  for size in "$@"; do
+    png="${template//SIZE/$size}"
+    expected="$(e2e_png_argb "$png")" || e2e_fail "could not read $png"
+    actual="$(awk -v size="${size}x$size" '$1 == size' <<<"$icons")"
+    [ "$actual" = "$expected" ] || e2e_fail "the window's icon of $size pixels is not $png"
+  done
+}
+
+# e2e_expect_window_class DESKTOP-ENTRY: the class of the program's window (the second text of
+# WM_CLASS) is the entry's StartupWMClass, by which docks tell which menu entry a window is of.
+e2e_expect_window_class() {
+  local class wanted
+  class="$(xprop -id "$E2E_WINDOW" -notype WM_CLASS 2>/dev/null |
+    sed -n 's/^WM_CLASS = "[^"]*", "\([^"]*\)"$/\1/p')"
+  wanted="$(sed -n 's/^StartupWMClass=//p' "$1")"
+  [ -n "$wanted" ] || e2e_fail "no StartupWMClass in $1"
+  e2e_expect_equal "class of the window (WM_CLASS) against StartupWMClass of $1" "$wanted" "$class"
+}
+
 # ---- checks on files ------------------------------------------------------------------------------
 
 # e2e_expect_same WHAT EXPECTED ACTUAL: the two files hold the same bytes.

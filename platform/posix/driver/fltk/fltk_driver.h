@@ -85,6 +85,11 @@ void showFont(HWND window, MirrorKind kind, Fl_Widget* widget);
 // their own, so the window's surface must be drawn under them again).
 void redrawUnder(Fl_Widget* widget);
 
+// ----- the program's icon (fltk_icon.cpp) -----
+
+// Gives `window` the program's own icon, in every size compiled into the program.
+void giveProgramIcon(Fl_Window& window);
+
 // ----- fonts (fltk_fonts.cpp) -----
 
 struct FontChoice {

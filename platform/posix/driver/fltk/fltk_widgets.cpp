@@ -290,6 +290,8 @@ Fl_Widget* createMirror(HWND window, MirrorKind& kind) {
     const SIZE client = model::clientSizeOf(window);
     adoptBackground(window);
     auto* surface = new SurfaceWindow(window, client.cx, client.cy);
+    // The standard application icon of a window class is the program's own icon.
+    if (model::showsProgramIcon(window)) giveProgramIcon(*surface);
     return surface;
   }
   SurfaceWindow* surface = surfaceOf(parent);
