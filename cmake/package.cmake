@@ -1,10 +1,10 @@
 # CPack: on Linux a Debian package of what cmake/install.cmake installs, its dependencies found
-# by dpkg-shlibdeps; for Windows a ZIP of the program with a text on how to run it.
+# by dpkg-shlibdeps; for Windows a ZIP of the program with its texts (cmake/windows_package.cmake).
 set(CPACK_PACKAGE_NAME sorvel)
 set(CPACK_PACKAGE_VERSION ${SORVEL_VERSION})
-set(CPACK_PACKAGE_VENDOR "Tandrel software")
+set(CPACK_PACKAGE_VENDOR ${SORVEL_VENDOR})
 set(CPACK_PACKAGE_CONTACT "sorvel support <support@sorvel.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save files from media that read badly")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${SORVEL_SUMMARY})
 set(CPACK_PACKAGE_HOMEPAGE_URL "http://www.sorvel.example/")
 set(CPACK_STRIP_FILES ON)
 # CPack packages what the build folder holds and does not build every target of it first: a
@@ -13,8 +13,7 @@ set(CPACK_STRIP_FILES ON)
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 if(WIN32)
-  install(TARGETS sorvel RUNTIME DESTINATION .)
-  install(FILES ${CMAKE_SOURCE_DIR}/packaging/windows/README.txt DESTINATION .)
+  include(cmake/windows_package.cmake)
   set(CPACK_GENERATOR ZIP)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(CPACK_PACKAGE_FILE_NAME sorvel-${SORVEL_VERSION}-win32)
