@@ -19,7 +19,8 @@ endfunction()
 # The licence is the one of the whole sources, COPYING at their root, when they have it.
 if(EXISTS ${CMAKE_SOURCE_DIR}/COPYING)
   zip_text(COPYING.txt ${CMAKE_SOURCE_DIR}/COPYING)
-  set(SORVEL_ZIP_LICENCE_LINE "  COPYING.txt   the licence under which sorvel is distributed")
+  # A line of its own in the list of README.txt, after the manual's.
+  set(SORVEL_ZIP_LICENCE_LINE "\n  COPYING.txt   the licence under which sorvel is distributed")
 else()
   message(WARNING "No COPYING in ${CMAKE_SOURCE_DIR}: the Windows ZIP has no licence text")
   set(SORVEL_ZIP_LICENCE_LINE "")
