@@ -106,18 +106,19 @@ version_texts() {
 }
 
 # version_numbers EXE: the file and product versions of the fixed part (VS_FIXEDFILEINFO, found
-# by its signature FEEF04BD), as "file A.B.C.D product A.B.C.D".
+# by its signature FEEF04BD), as "file A.B.C.D product A.B.C.D". Each version is two 32-bit
+# little-endian numbers, A.B and C.D, each the high and the low 16 bits.
 version_numbers() {
   local bytes i
   read -r -a bytes <<<"$(wrestool --extract --raw --type=16 -- "$1" 2>/dev/null |
     od -An -v -tu1 | tr -s ' \n' '  ')"
+  # word OFFSET: the 16-bit little-endian number at OFFSET of the resource.
+  word() { echo $((bytes[$1] + 256 * bytes[$1 + 1])); }
   for ((i = 0; i + 24 <= ${#bytes[@]}; i += 4)); do
-    if [ "${bytes[*]:i:4}" = "189 4 239 254" ]; then
-      word() { echo $((bytes[$1] + 256 * bytes[$1 + 1])); }
-      echo "file $(word $((i + 10))).$(word $((i + 8))).$(word $((i + 14))).$(word $((i + 12)))" \
-        "product $(word $((i + 18))).$(word $((i + 16))).$(word $((i + 22))).$(word $((i + 20)))"
-      return
-    fi
+    [ "${bytes[*]:i:4}" = "189 4 239 254" ] || continue
+    echo "file $(word $((i + 10))).$(word $((i + 8))).$(word $((i + 14))).$(word $((i + 12)))" \
+      "product $(word $((i + 18))).$(word $((i + 16))).$(word $((i + 22))).$(word $((i + 20)))"
+    return
   done
 }
 

@@ -2,14 +2,15 @@
 # Takes pictures of the Windows program's window under Wine and Xvfb at 96 DPI (100%) and at
 # 192 DPI (200%), for a person to look at (every caption readable and whole, nothing cut off or
 # overlapping, the text sharp or blurred): at start-up with a source and destination from the
-# settings file, and after a run that copied files named in Greek, Chinese and with an emoji.
+# settings file, during and after a run that copies files named in Greek, Chinese and with an
+# emoji.
 # Not a test.
 #
 #   window_screenshots.sh LINUX_SORVEL STATE_DIR WIN32_BUILD WIN64_BUILD [OUTPUT-FOLDER [EXE]]
 #
 # The Wine prefix is STATE_DIR/screenshots/prefix, apart from the tests' own, since its DPI is
-# changed here. The pictures go to OUTPUT-FOLDER (default ./wine-screenshots): start-96.png,
-# end-of-run-96.png, start-192.png, end-of-run-192.png, the window alone. EXE runs another build
+# changed here. The pictures go to OUTPUT-FOLDER (default ./wine-screenshots): start-DPI.png,
+# during-run-DPI.png and end-of-run-DPI.png for DPI 96 and 192, the window alone. EXE runs another build
 # of the program in place of the chosen build's sorvel.exe.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -43,6 +44,8 @@ set_dpi() {
     e2e_fail "regedit could not set LogPixels to $1"
 }
 
+title_shows() { [[ "$(e2e_title)" == *"$1"* ]]; }
+
 # window_scale: the window's width on the screen over the layout's width, in hundredths.
 window_scale() {
   local width
@@ -72,6 +75,11 @@ for dpi in 96 192; do
     sed -n 's/.*Geometry: //p') pixels, $scale% of the layout"
   e2e_screenshot "$output/start-$dpi.png"
   xdotool mousemove --window "$E2E_WINDOW" $((40 * scale / 100)) $((110 * scale / 100)) click 1
+  # The last and largest file, named with an emoji, while it is copied.
+  e2e_wait_until 60 title_shows "IMG" || e2e_wait_until 60 title_shows "%" ||
+    e2e_fail "no progress in the title at $dpi DPI"
+  sleep 1
+  e2e_screenshot "$output/during-run-$dpi.png"
   e2e_wait_file_grep 120 "$run/sorvel.log.htm" "$E2E_END_VERIFIED" ||
     e2e_fail "the run at $dpi DPI did not end"
   sleep 1
