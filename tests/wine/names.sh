@@ -64,7 +64,8 @@ if [ ! -d "$windows/$destination" ]; then
     "$(cd "$windows" && ls -A | tr '\n' ' ')"
 fi
 listing="$(cd "$windows/$destination" 2>/dev/null && ls -A)"
-if [[ "$listing" == *"?"* ]] || grep -q 'Copy of "<B>[^<]*?' "$windows/sorvel.log.htm" 2>/dev/null; then
+if [[ "$listing" == *"?"* ]] ||
+  grep -q 'Copy of "<B>[^<]*?' "$windows/sorvel.log.htm" 2>/dev/null; then
   e2e_fail "names reached the Windows program with \"?\": it did not run in the UTF-8 code page" \
     "its manifest asks for"
 fi
@@ -78,19 +79,14 @@ done
 # ---- the logs and the settings files -------------------------------------------------------
 # to_linux_paths: the separators of the source path, as on Linux; nothing else is changed.
 to_linux_paths() { sed "s#\\.\\.\\\\$folder\\\\\\*\\.\\*#../$folder/*.*#g"; }
-without_time_stamp() { grep -v '^Logged [0-9]'; }
-compare() {
-  cmp -s "$2" "$3" && return 0
-  e2e_fail "$1 differ:"
-  diff -a "$2" "$3" | head -n 20 >&2
-}
 mkdir -p "$E2E_DIR/compared"
-without_time_stamp <"$linux/sorvel.log.htm" >"$E2E_DIR/compared/linux.log"
-without_time_stamp <"$windows/sorvel.log.htm" | to_linux_paths >"$E2E_DIR/compared/windows.log"
-compare "the logs (Linux <, Windows >)" "$E2E_DIR/compared/linux.log" \
+wine_without_time_stamp <"$linux/sorvel.log.htm" >"$E2E_DIR/compared/linux.log"
+wine_without_time_stamp <"$windows/sorvel.log.htm" | to_linux_paths \
+  >"$E2E_DIR/compared/windows.log"
+wine_compare "the logs (Linux <, Windows >)" "$E2E_DIR/compared/linux.log" \
   "$E2E_DIR/compared/windows.log"
 to_linux_paths <"$windows/sorvel.ini" >"$E2E_DIR/compared/windows.ini"
-compare "the settings files (Linux <, Windows >)" "$linux/sorvel.ini" \
+wine_compare "the settings files (Linux <, Windows >)" "$linux/sorvel.ini" \
   "$E2E_DIR/compared/windows.ini"
 
 # What the Windows log and settings file must hold, so that two equally wrong runs cannot pass.

@@ -102,7 +102,10 @@ version_texts() {
       LegalCopyright OriginalFilename ProductName ProductVersion" '
       BEGIN { n = split(keys, list, /[ \n]+/) }
       key != "" && $0 != "" { print key "=" $0; key = ""; next }
-      { for (i = 1; i <= n; i++) if (list[i] != "" && substr($0, length($0) - length(list[i]) + 1) == list[i]) key = list[i] }'
+      function endsWith(text, end) {
+        return end != "" && substr(text, length(text) - length(end) + 1) == end
+      }
+      { for (i = 1; i <= n; i++) if (endsWith($0, list[i])) key = list[i] }'
 }
 
 # version_numbers EXE: the file and product versions of the fixed part (VS_FIXEDFILEINFO, found

@@ -10,8 +10,8 @@
 #
 # The Wine prefix is STATE_DIR/screenshots/prefix, apart from the tests' own, since its DPI is
 # changed here. The pictures go to OUTPUT-FOLDER (default ./wine-screenshots): start-DPI.png,
-# during-run-DPI.png and end-of-run-DPI.png for DPI 96 and 192, the window alone. EXE runs another build
-# of the program in place of the chosen build's sorvel.exe.
+# during-run-DPI.png and end-of-run-DPI.png for DPI 96 and 192, the window alone. EXE runs
+# another build of the program in place of the chosen build's sorvel.exe.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../e2e/lib/e2e.sh"
@@ -37,8 +37,12 @@ kLayoutWidth=530
 set_dpi() {
   local settings="$E2E_DIR/dpi.reg" value
   value="$(printf '%08x' "$1")"
-  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%s\r\n\r\n[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"LogPixels"=dword:%s\r\n' \
-    "$value" "$value" >"$settings"
+  # Wine versions have read the setting from one key or the other: both are set.
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%s\r\n\r\n' "$value"
+    printf '[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"LogPixels"=dword:%s\r\n' "$value"
+  } >"$settings"
   chmod 644 "$settings"
   wine_as_user "$WINE_LOADER" regedit /S "Z:${settings//\//\\}" >/dev/null 2>&1 ||
     e2e_fail "regedit could not set LogPixels to $1"
