@@ -1,11 +1,12 @@
 # CPack: on Linux a Debian package of what cmake/install.cmake installs, its dependencies found
-# by dpkg-shlibdeps; for Windows a ZIP of the program with a text on how to run it and the
-# licence (the Debian package names the system's copy of the licence in its copyright file).
+# by dpkg-shlibdeps; for Windows a ZIP of the program with its texts and the licence
+# (cmake/windows_package.cmake; the Debian package names the system's copy of the licence in its
+# copyright file).
 set(CPACK_PACKAGE_NAME sorvel)
 set(CPACK_PACKAGE_VERSION ${SORVEL_VERSION})
-set(CPACK_PACKAGE_VENDOR "Tandrel software")
+set(CPACK_PACKAGE_VENDOR ${SORVEL_VENDOR})
 set(CPACK_PACKAGE_CONTACT "sorvel support <support@sorvel.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save files from media that read badly")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${SORVEL_SUMMARY})
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.sorvel.example/")
 set(CPACK_STRIP_FILES ON)
 # CPack packages what the build folder holds and does not build every target of it first: a
@@ -14,10 +15,7 @@ set(CPACK_STRIP_FILES ON)
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 if(WIN32)
-  install(TARGETS sorvel RUNTIME DESTINATION .)
-  install(FILES ${CMAKE_SOURCE_DIR}/packaging/windows/README.txt DESTINATION .)
-  # The licence asks that a copy of it goes with every copy of the program.
-  install(FILES ${CMAKE_SOURCE_DIR}/COPYING DESTINATION . RENAME COPYING.txt)
+  include(cmake/windows_package.cmake)
   set(CPACK_GENERATOR ZIP)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(CPACK_PACKAGE_FILE_NAME sorvel-${SORVEL_VERSION}-win32)

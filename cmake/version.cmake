@@ -9,3 +9,9 @@ if(SORVEL_VERSION_MAJOR STREQUAL "" OR SORVEL_VERSION_MINOR STREQUAL "")
   message(FATAL_ERROR "app/version.h: no kMajorVersion and kMinorVersion found")
 endif()
 set(SORVEL_VERSION ${SORVEL_VERSION_MAJOR}.${SORVEL_VERSION_MINOR})
+
+# Who makes the program and what it does, for the packages and the Windows program's version
+# information.
+set(SORVEL_VENDOR "Tandrel software")
+set(SORVEL_SUMMARY "save files from media that read badly")
+set(SORVEL_COPYRIGHT "Copyright (C) 2026 ${SORVEL_VENDOR}")

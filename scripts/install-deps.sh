@@ -17,16 +17,19 @@ run_packages=(
   libgtk2.0-0
 )
 
-# Packaging: dpkg-shlibdeps for the Debian package, the cross compiler of the Windows program.
+# Packaging: dpkg-shlibdeps for the Debian package, the cross compiler of the Windows program,
+# groff to format the manual as the plain text of the Windows ZIP.
 package_packages=(
   dpkg-dev
   g++-mingw-w64-i686
+  groff-base
 )
 
 # Testing: GoogleTest, the 64-bit Windows cross compiler and Wine to run the Windows programs, the
 # virtual display and the tools that drive and photograph the window and read its properties
 # (xprop, in x11-utils: the window's icon and class), FUSE for the test medium, the checks of the
-# package and its files, and the renderer of the icon's sizes.
+# package and its files, the renderer of the icon's sizes, and the readers of the Windows
+# program's resources (wrestool, icotool) and of its manifest (xmllint).
 test_packages=(
   pkg-config
   libgtest-dev googletest
@@ -35,6 +38,7 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick
   fuse3 libfuse3-dev
   lintian desktop-file-utils appstream librsvg2-bin
+  icoutils libxml2-utils
 )
 
 case "$what" in

@@ -8,7 +8,7 @@
 # real window with the installed icon and the desktop entry's class, and copies a file. An
 # installation from the build folder into another prefix names its own user guide. The ZIP of
 # the 32-bit Windows program, when that build folder exists, holds the program, the text on how
-# to run it and the licence.
+# to run it, the manual and the licence, the texts with Windows line ends.
 set -u
 source "$(dirname "$0")/lib/e2e.sh"
 e2e_setup package_test "${1:-}"
@@ -138,12 +138,26 @@ if [ -n "$windows" ] && [ -f "$windows/sorvel.exe" ] && [ -f "$windows/CPackConf
   cpack_into "$E2E_DIR/zip" ZIP "$windows/CPackConfig.cmake"
   zip="$PACKAGE"
   top="$(basename "$zip" .zip)"
-  e2e_expect_equal "files of the ZIP" "$top/COPYING.txt $top/README.txt $top/sorvel.exe" \
+  # The licence is there when the sources have one.
+  sources="$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$windows/CMakeCache.txt")"
+  texts=(README.txt manual.txt)
+  [ -f "$sources/COPYING" ] && texts+=(COPYING.txt)
+  e2e_expect_equal "files of the ZIP" \
+    "$(printf "$top/%s\n" "${texts[@]}" sorvel.exe | sort | tr '\n' ' ' | sed 's/ $//')" \
     "$(cmake -E tar tf "$zip" | grep -v '/$' | sort | tr '\n' ' ' | sed 's/ $//')"
   mkdir -p "$E2E_DIR/unzipped"
   (cd "$E2E_DIR/unzipped" && cmake -E tar xf "$zip") || e2e_fail "could not unpack $zip"
-  e2e_expect_same "licence in the ZIP" "$(dirname "$0")/../../COPYING" \
-    "$E2E_DIR/unzipped/$top/COPYING.txt"
+  # The texts: Windows line ends on every line, every placeholder filled in.
+  for text in "${texts[@]}"; do
+    file="$E2E_DIR/unzipped/$top/$text"
+    [ "$(grep -c $'\r$' "$file")" = "$(wc -l <"$file")" ] && [ -s "$file" ] ||
+      e2e_fail "$text: empty, or not every line of it ends in CR LF"
+    e2e_expect_no_grep "$text filled in" "$file" "@SORVEL_"
+  done
+  e2e_expect_grep "version in the manual" "$E2E_DIR/unzipped/$top/manual.txt" \
+    "sorvel $(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$windows/CPackConfig.cmake")"
+  [ -f "$sources/COPYING" ] && e2e_expect_same "licence in the ZIP" \
+    <(tr -d '\r' <"$sources/COPYING") <(tr -d '\r' <"$E2E_DIR/unzipped/$top/COPYING.txt")
   # A 32-bit Windows program: "MZ", and at the offset kept at 0x3c, "PE" and machine 0x014c.
   exe="$E2E_DIR/unzipped/$top/sorvel.exe"
   read -r b0 b1 b2 b3 <<<"$(e2e_bytes "$exe" 60 4)"

@@ -92,25 +92,18 @@ e2e_expect_equal "the Windows program's folder holds what the Linux program's ho
 # to_linux_paths: the separators of the paths the Windows program was given and built, as on
 # Linux; nothing else is changed.
 to_linux_paths() { sed 's#\.\.\\source\\\*\.\*#../source/*.*#g; s#saved\\#saved/#g'; }
-# without_time_stamp: the log without the line of the run's time stamp.
-without_time_stamp() { grep -v '^Logged [0-9]'; }
-
-compare() {
-  cmp -s "$2" "$3" && return 0
-  e2e_fail "$1 differ:"
-  diff -a "$2" "$3" | head -n 20 | cat -A >&2
-}
 mkdir -p "$E2E_DIR/compared"
-without_time_stamp <"$linux/sorvel.log.htm" >"$E2E_DIR/compared/linux.log"
-without_time_stamp <"$windows/sorvel.log.htm" | to_linux_paths >"$E2E_DIR/compared/windows.log"
+wine_without_time_stamp <"$linux/sorvel.log.htm" >"$E2E_DIR/compared/linux.log"
+wine_without_time_stamp <"$windows/sorvel.log.htm" | to_linux_paths \
+  >"$E2E_DIR/compared/windows.log"
 e2e_expect_equal "time stamp lines in the Linux log" 1 \
   "$(grep -c '^Logged [0-9]' "$linux/sorvel.log.htm")"
 e2e_expect_equal "time stamp lines in the Windows log" 1 \
   "$(grep -c '^Logged [0-9]' "$windows/sorvel.log.htm")"
-compare "the logs (Linux <, Windows >)" "$E2E_DIR/compared/linux.log" \
+wine_compare "the logs (Linux <, Windows >)" "$E2E_DIR/compared/linux.log" \
   "$E2E_DIR/compared/windows.log"
 to_linux_paths <"$windows/sorvel.ini" >"$E2E_DIR/compared/windows.ini"
-compare "the settings files (Linux <, Windows >)" "$linux/sorvel.ini" \
+wine_compare "the settings files (Linux <, Windows >)" "$linux/sorvel.ini" \
   "$E2E_DIR/compared/windows.ini"
 
 # What both logs must hold, so that two equally wrong runs cannot pass.

@@ -269,6 +269,18 @@ wine_run_copy() {
   e2e_expect_equal "exit code of the Windows program" 0 "$E2E_PROGRAM_EXIT"
 }
 
+# wine_without_time_stamp: a log from standard input without the line of its run's time stamp,
+# the one line in which two runs on the same input differ.
+wine_without_time_stamp() { grep -v '^Logged [0-9]'; }
+
+# wine_compare WHAT EXPECTED ACTUAL: the two files are the same byte for byte; otherwise a
+# failure showing the first lines of their difference.
+wine_compare() {
+  cmp -s "$2" "$3" && return 0
+  e2e_fail "$1 differ:"
+  diff -a "$2" "$3" | head -n 20 | cat -A >&2
+}
+
 # wine_stop_server: ends every process still running in the prefix (only this test's).
 wine_stop_server() {
   [ -n "$WINE_SERVER" ] && [ -d "$WINE_PREFIX_DIR" ] || return 0
