@@ -10,6 +10,7 @@
 
 #include "copy/copy_job.h"
 #include "copy/copy_knobs.h"
+#include "copy/copy_time.h"
 #include "settings/settings.h"
 
 SingleFileCopy fileCopy;
@@ -99,6 +100,7 @@ void copyOneFile() {
   copyAllBytes();
   closeReadBackFile();
   writeSummary();
+  keepSourceTime();
   if (!closeDestinationFile()) reportUnclosableDestination();
   // Whatever the copy's outcome, it now takes its real name. Only when that name has appeared in
   // the meantime (or the rename fails) does it keep its temporary name, reported as uncreatable.

@@ -73,12 +73,13 @@ void writeCopyOptions() {
   writeFlagEntry("saveSettings", settings.saveSettings);
   // Listed only when not 1, so that the section of a run with every default is unchanged.
   if (settings.sectorSize != 1) writeNumberEntry("sectorSize", settings.sectorSize);
+  if (settings.copySubfolders) writeFlagEntry("copySubfolders", true);
 }
 
 }  // namespace
 
 // Lists the options of the run as plain entries: 35 of them, or 34 when browserPath is empty,
-// and sectorSize last when it is not 1.
+// then sectorSize when it is not 1 and copySubfolders when it is set.
 // Writes nothing when enableLog or logSettings is off (the section says both are on).
 void writeSettingsSection() {
   if (!settings.enableLog || !settings.logSettings) return;

@@ -33,6 +33,7 @@ void setDefaultSettings() {
   settings.fontSizeHtmlLog = 1;
   settings.progressBarLatency = 1;
   settings.sectorSize = 1;
+  settings.copySubfolders = false;
   settings.backgroundColorHtmlLog = text("0000FF");
   settings.fontColorHtmlLog = text("FFFFFF");
   settings.linkColorHtmlLog = text("FFAA00");

@@ -4,8 +4,9 @@
 
 namespace {
 
-constexpr SettingField flagField(std::string_view key, bool Settings::*flag) {
-  return {key, FieldKind::flag, LineRule::always, flag, nullptr, nullptr, nullptr};
+constexpr SettingField flagField(std::string_view key, bool Settings::*flag,
+                                 LineRule rule = LineRule::always) {
+  return {key, FieldKind::flag, rule, flag, nullptr, nullptr, nullptr};
 }
 
 constexpr SettingField numberField(std::string_view key, std::int32_t Settings::*number,
@@ -67,6 +68,7 @@ const SettingField kSettingFields[kSettingFieldCount] = {
     textField("lastDestinyFolder", &Settings::lastDestinyFolder,
               LineRule::destinationPathWhenSaved),
     numberField("sectorSize", &Settings::sectorSize, LineRule::whenNotOne),
+    flagField("copySubfolders", &Settings::copySubfolders, LineRule::whenSet),
 };
 
 const CheckBoxFlag kCheckBoxFlags[kCheckBoxCount] = {

@@ -30,6 +30,7 @@ struct Settings {
   bool proceedMinimized;
   bool logSettings;
   bool subDamagedBitByZero;
+  bool copySubfolders;  // a pattern over a folder also copies every subfolder's matching files
   std::int32_t depthRead;
   std::int32_t depthWrite;
   std::int32_t depthAccess;

@@ -20,6 +20,7 @@ enum class LineRule : std::uint8_t {
   sourcePathWhenSaved,       // lastSourceFile: the value of sourcePath, when saveSourceFile is set
   destinationPathWhenSaved,  // lastDestinyFolder: destinationPath, when saveDestinyFolder is set
   whenNotOne,                // sectorSize: a file with every default keeps its 37 lines
+  whenSet,                   // copySubfolders: likewise, only "yes" is written
 };
 
 // One key of the settings file; exactly one of the four field pointers is set, by `kind`.
@@ -33,7 +34,7 @@ struct SettingField {
   ShortText Settings::*text;
 };
 
-inline constexpr std::size_t kSettingFieldCount = 41;
+inline constexpr std::size_t kSettingFieldCount = 42;
 
 // Every field of `settings`, in the order saveSettingsFile writes their lines.
 extern const SettingField kSettingFields[kSettingFieldCount];

@@ -32,6 +32,8 @@ bool isLineWritten(const SettingField& field) {
       return settings.saveDestinyFolder;
     case LineRule::whenNotOne:
       return settings.*field.number != 1;
+    case LineRule::whenSet:
+      return settings.*field.flag;
   }
   return false;
 }

@@ -20,7 +20,7 @@ std::string expectedDefaults() {
          "haltOnFirstError=0\nupdateTitle=0\nsaveSourceFile=0\nsaveDestinyFolder=0\n"
          "logStats=1\nforceAccess=0\nshowProgressBar=1\nshowLogWhenDone=0\n"
          "watchProductVersion=1\nwaitEnterAfterEachCopy=0\nproceedMinimized=0\n"
-         "logSettings=0\nsubDamagedBitByZero=0\n"
+         "logSettings=0\nsubDamagedBitByZero=0\ncopySubfolders=0\n"
          "depthRead=16\ndepthWrite=4\ndepthAccess=32\ndepthClose=8\ndepthVerify=1\n"
          "fontSizeHtmlLog=1\nprogressBarLatency=1\nsectorSize=1\n"
          "backgroundColorHtmlLog=[0000FF]\nfontColorHtmlLog=[FFFFFF]\n"

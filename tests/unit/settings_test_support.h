@@ -119,6 +119,7 @@ inline std::string describe(const Settings& record) {
   SETTINGS_TEST_FLAG(proceedMinimized)
   SETTINGS_TEST_FLAG(logSettings)
   SETTINGS_TEST_FLAG(subDamagedBitByZero)
+  SETTINGS_TEST_FLAG(copySubfolders)
   SETTINGS_TEST_NUMBER(depthRead)
   SETTINGS_TEST_NUMBER(depthWrite)
   SETTINGS_TEST_NUMBER(depthAccess)
