@@ -1,10 +1,6 @@
 // Whole copy jobs over a tree of folders, with and without copySubfolders: the order of the log,
 // the copies and the folders made at the destination, and the folders that cannot be listed,
 // created or reached.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <set>
 
 #include "tests/program/copy_job_fixture.h"
@@ -212,24 +208,6 @@ TEST_F(CopyJobSubfolders, PathOfMoreThan255BytesIsRefusedCleanly) {
   // The result line of the copied file fills the result box's 255-byte line.
   EXPECT_EQ(0u, console().find("Copied " + first + "/" + second + "/c"));
   EXPECT_TRUE(console().ends_with("Path too long\r\n"));
-}
-
-// The copies keep the last-write time of their sources, to the 100 nanoseconds a FILETIME holds,
-// in subfolders as at the top.
-TEST_F(CopyJobSubfolders, CopiesKeepTheLastWriteTimeOfTheirSources) {
-  copySubfolders();
-  const timespec written = {1'046'239'508, 123'456'789};  // in 2003, to the nanosecond
-  const timespec times[2] = {{0, UTIME_OMIT}, written};
-  for (const char* name : {"top.txt", "DCIM/100CANON/IMG_1.JPG"}) {
-    ASSERT_EQ(0, utimensat(AT_FDCWD, (folder_ / "in" / name).c_str(), times, 0));
-  }
-  runJob("in/*.*", "out");
-  for (const char* name : {"top.txt", "DCIM/100CANON/IMG_1.JPG"}) {
-    struct stat copy {};
-    ASSERT_EQ(0, stat((folder_ / "out" / name).c_str(), &copy)) << name;
-    EXPECT_EQ(written.tv_sec, copy.st_mtim.tv_sec) << name;
-    EXPECT_EQ(123'456'700, copy.st_mtim.tv_nsec) << name;
-  }
 }
 
 }  // namespace

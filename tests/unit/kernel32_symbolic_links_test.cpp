@@ -22,8 +22,9 @@ class SymbolicLinks : public ScopedTempDir {
   }
 };
 
-// As on Windows, a link's attributes mark it as a link (a reparse point) beside its target's kind;
-// the directory search still reports the target.
+// As on Windows, the attributes of a link's path mark it as a link (a reparse point) beside its
+// target's kind. This layer's directory search still reports the target's attributes alone, which
+// the copy job's exact folder values expect.
 TEST_F(SymbolicLinks, AttributesAreThoseOfTheTargetMarkedAsLink) {
   constexpr DWORD kLink = FILE_ATTRIBUTE_REPARSE_POINT;
   EXPECT_EQ(kLink, GetFileAttributesA("to-file"));
