@@ -41,8 +41,12 @@ std::string partName(std::string_view name, int number) {
 
 bool createDestinationFile() {
   const std::string name = toString(currentName);
+  // The name of a file in a subfolder starts with its folders: only its own name is shortened.
+  std::size_t separator = name.rfind(kPathSeparator);
+  std::size_t folderLength = separator == std::string::npos ? 0 : separator + 1;
+  const std::string folder = destinationFolderPath + kPathSeparator + name.substr(0, folderLength);
   for (int number = 0; number <= kPartNameCount; ++number) {
-    fileCopy.temporaryFile = destinationFolderPath + kPathSeparator + partName(name, number);
+    fileCopy.temporaryFile = folder + partName(std::string_view(name).substr(folderLength), number);
     // CREATE_NEW: a file of that name, the user's or a leftover, is never touched; the next
     // name is tried. Shared for deletion, so that a copy whose handle cannot be closed can still
     // be renamed, and for reading when verification reads the copy back through a handle of its

@@ -11,6 +11,7 @@
 
 #include "app/status_output.h"
 #include "app/window_handles.h"
+#include "copy/copy_walk.h"
 #include "log/html_log.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
@@ -34,14 +35,6 @@ constexpr LPARAM kRedraw = 1;
 
 // The edit boxes, the eleven check boxes, the three buttons and the main window.
 constexpr std::size_t kRunControlCount = 17;
-
-// The counters of one run.
-struct JobTotals {
-  std::int64_t files = 0;
-  std::int64_t bytesRead = 0;
-  std::int64_t bytesWritten = 0;
-  std::int64_t bytesVerified = 0;
-};
 
 // The full texts of the two edit boxes: file operations use these, never the 255-byte cut.
 std::string sourceText;
@@ -77,11 +70,31 @@ bool searchFinds(const std::string& pattern) {
   return true;
 }
 
+// Returns the length of the folder part of a source text: up to and including its last
+// separator; without one, a leading drive "X:" on Windows, otherwise nothing (the current folder).
+std::size_t folderPartLength(std::string_view source) {
+  std::size_t last = source.rfind(kPathSeparator);
+  if (last != std::string_view::npos) return last + 1;
+  constexpr std::size_t kDriveLength = 2;
+  bool windowsPaths = kPathSeparator == '\\';
+  if (windowsPaths && source.size() >= kDriveLength && source[1] == ':') return kDriveLength;
+  return 0;
+}
+
+// Returns true when the source names something: an entry, or, when the run walks subfolders, a
+// folder that can be listed, as the files may all lie in its subfolders.
+bool sourceFound() {
+  if (searchFinds(sourceText)) return true;
+  std::size_t folderLength = folderPartLength(sourceText);
+  if (!walksSubfolders(std::string_view(sourceText).substr(folderLength))) return false;
+  return searchFinds(sourceText.substr(0, folderLength) + std::string(kAllEntries));
+}
+
 // Checks the source and the destination folder, creating the folder (one level) when it is
 // missing; every check runs. Writes the failures to the result box. Returns the go-ahead.
 bool checkSourceAndDestination() {
   bool goAhead = true;
-  if (!searchFinds(sourceText)) {
+  if (!sourceFound()) {
     goAhead = false;
     consoleWriteLine(text("Unable find source file"));
   }
@@ -155,23 +168,13 @@ void startLog() {
   writeLogEntry(entry + " to " + escapeHtml(view(destinationPath)), plain);
 }
 
-// Returns the length of the folder part of a source text: up to and including its last
-// separator; without one, a leading drive "X:" on Windows, otherwise nothing (the current folder).
-std::size_t folderPartLength(std::string_view source) {
-  std::size_t last = source.rfind(kPathSeparator);
-  if (last != std::string_view::npos) return last + 1;
-  constexpr std::size_t kDriveLength = 2;
-  bool windowsPaths = kPathSeparator == '\\';
-  if (windowsPaths && source.size() >= kDriveLength && source[1] == ':') return kDriveLength;
-  return 0;
-}
-
 // Sets sourceFolder and sourceFolderPath to the folder part of the source, destinationFolder and
 // destinationFolderPath to the destination.
 void setFolders() {
   std::string_view shortSource = view(sourcePath);
   sourceFolder = text(shortSource.substr(0, folderPartLength(shortSource)));
   sourceFolderPath = sourceText.substr(0, folderPartLength(sourceText));
+  sourcePattern = sourceText.substr(sourceFolderPath.size());
   destinationFolder = destinationPath;
   destinationFolderPath = destinationText;
 }
@@ -204,10 +207,22 @@ void showProgress(const ShortText& name) {
   }
 }
 
-// Passes currentEntry through the per-file steps and, when it has data, to copyOneFile; sets
-// currentName and currentSize and adds the file to `totals` when logStats is set.
-void handleFile(JobTotals& totals) {
-  const ShortText name = currentEntry.name;
+// Returns true when `error`, from a directory search that failed, means only that nothing matched.
+bool isNothingFound(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+}
+
+// Passes currentEntry, which lies in `relativeFolder` of the source folder, through the per-file
+// steps and, when it has data, to copyOneFile; sets currentName (the file's path relative to the
+// source folder) and currentSize and adds the file to `totals` when logStats is set.
+void handleFile(const std::string& relativeFolder, JobTotals& totals) {
+  const std::string path = relativeFolder + toString(currentEntry.name);
+  // A name cut at 255 bytes would name another file: such a file is refused, not copied.
+  if (path.size() > static_cast<std::size_t>(kShortTextCapacity)) {
+    reportPathTooLong(path);
+    return;
+  }
+  const ShortText name = text(path);
   showProgress(name);
   if (settings.printDetail) describeFile();
   if (destinationExists(name)) {
@@ -221,6 +236,8 @@ void handleFile(JobTotals& totals) {
   bool copied = false;
   if (currentSize == 0) reportEmpty(name);
   if (currentSize > 0) {
+    // A folder that cannot be created is reported; the copy then fails as uncreatable.
+    makeDestinationFolders();
     copyOneFile();
     copied = true;
   }
@@ -238,20 +255,13 @@ void waitForUser() {
   MessageBoxA(mainWindow, "Press enter to continue", std::string(kProgramTitle).c_str(), MB_OK);
 }
 
-// Walks every entry that the source names, in the search's order, and handles each one; sets
-// the folders of the run first. The search is always closed.
+// Handles every entry that the source names and, when the run walks subfolders, the matching
+// entries of every folder below; sets the folders of the run first.
 void handleEntries(JobTotals& totals) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(sourceText.c_str(), &found);
   setFolders();
   // The source was found by the check; if it has gone since, there is nothing to handle.
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    fillCurrentEntry(found);
-    if (!isSkipped()) handleFile(totals);
-    waitForUser();
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  handleMatchingEntries(std::string(), totals);
+  if (walksSubfolders(sourcePattern)) handleSubfolders(totals);
 }
 
 // Writes the totals into the log when logStats is set and any counter is above 0.
@@ -284,6 +294,22 @@ void finishRun() {
 }
 
 }  // namespace
+
+std::string sourcePattern;
+
+bool handleMatchingEntries(const std::string& relativeFolder, JobTotals& totals) {
+  WIN32_FIND_DATAA found;
+  std::string pattern = sourceFolderPath + relativeFolder + sourcePattern;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return isNothingFound(GetLastError());
+  do {
+    fillCurrentEntry(found);
+    if (!isSkipped()) handleFile(relativeFolder, totals);
+    waitForUser();
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return true;
+}
 
 // Runs one whole copy job (see the file comment). A failed check ends it before anything is
 // frozen or logged. Changes sourcePath, destinationPath, the run state of copy_job.h and, for

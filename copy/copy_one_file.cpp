@@ -10,6 +10,7 @@
 
 #include "copy/copy_job.h"
 #include "copy/copy_knobs.h"
+#include "copy/copy_time.h"
 #include "settings/settings.h"
 
 SingleFileCopy fileCopy;
@@ -105,6 +106,7 @@ void copyOneFile() {
   closeReadBackFile();
   closeUnbufferedSource();
   writeSummary();
+  keepSourceTime();
   if (!closeDestinationFile()) reportUnclosableDestination();
   // Whatever the copy's outcome, it now takes its real name. Only when that name has appeared in
   // the meantime (or the rename fails) does it keep its temporary name, reported as uncreatable.

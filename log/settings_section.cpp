@@ -75,12 +75,13 @@ void writeCopyOptions() {
   if (settings.sectorSize != 0) writeNumberEntry("sectorSize", settings.sectorSize);
   if (settings.logDamagedRanges) writeFlagEntry("logDamagedRanges", true);
   if (settings.saveDamageMap) writeFlagEntry("saveDamageMap", true);
+  if (settings.copySubfolders) writeFlagEntry("copySubfolders", true);
 }
 
 }  // namespace
 
 // Lists the options of the run as plain entries: 35 of them, or 34 when browserPath is empty,
-// and sectorSize, logDamagedRanges and saveDamageMap last when the user set them.
+// and sectorSize, logDamagedRanges, saveDamageMap and copySubfolders last when the user set them.
 // Writes nothing when enableLog or logSettings is off (the section says both are on).
 void writeSettingsSection() {
   if (!settings.enableLog || !settings.logSettings) return;

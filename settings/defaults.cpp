@@ -35,6 +35,7 @@ void setDefaultSettings() {
   settings.fontSizeHtmlLog = 1;
   settings.progressBarLatency = 1;
   settings.sectorSize = 0;  // the medium's own
+  settings.copySubfolders = false;
   settings.backgroundColorHtmlLog = text("0000FF");
   settings.fontColorHtmlLog = text("FFFFFF");
   settings.linkColorHtmlLog = text("FFAA00");

@@ -70,6 +70,7 @@ const SettingField kSettingFields[kSettingFieldCount] = {
     numberField("sectorSize", &Settings::sectorSize, LineRule::whenSet),
     flagField("logDamagedRanges", &Settings::logDamagedRanges, LineRule::whenSet),
     flagField("saveDamageMap", &Settings::saveDamageMap, LineRule::whenSet),
+    flagField("copySubfolders", &Settings::copySubfolders, LineRule::whenSet),
 };
 
 const CheckBoxFlag kCheckBoxFlags[kCheckBoxCount] = {

@@ -167,6 +167,7 @@ void WINAPI SetLastError(DWORD error);
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_DEVICE 0x00000040
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 
 #define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000
 // Reads and writes bypass the system's cache; offsets, lengths and buffer addresses must be
@@ -292,6 +293,8 @@ BOOL WINAPI FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findFileData);
 BOOL WINAPI FindClose(HANDLE findFile);
 BOOL WINAPI GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime,
                         LPFILETIME lastWriteTime);
+BOOL WINAPI SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime,
+                        const FILETIME* lastWriteTime);
 BOOL WINAPI FileTimeToLocalFileTime(const FILETIME* fileTime, LPFILETIME localFileTime);
 BOOL WINAPI FileTimeToDosDateTime(const FILETIME* fileTime, LPWORD fatDate, LPWORD fatTime);
 void WINAPI GetLocalTime(LPSYSTEMTIME systemTime);

@@ -42,6 +42,7 @@ void useDistinctOptions() {
   settings.subDamagedBitByZero = settings.saveSourceFile = settings.saveDestinyFolder = true;
   settings.progressBarLatency = 77;
   settings.sectorSize = 4096;
+  settings.copySubfolders = true;
   settings.lastSourceFile = text("last source");
   settings.lastDestinyFolder = text("last destination");
 }
@@ -55,7 +56,7 @@ std::string plainLines(const std::vector<std::string>& texts, const std::string&
 
 using SettingsSection = HtmlLogTest;
 
-TEST_F(SettingsSection, ListsThirtyFiveEntriesInOrderWithBrowserPathAndSectorSizeLast) {
+TEST_F(SettingsSection, ListsEveryEntryInOrderWithBrowserPathThenSectorSizeAndCopySubfoldersLast) {
   useDistinctOptions();
   openLog();
   writeSettingsSection();
@@ -94,8 +95,9 @@ TEST_F(SettingsSection, ListsThirtyFiveEntriesInOrderWithBrowserPathAndSectorSiz
                                        "haltOnFirstError: yes",
                                        "waitEnterAfterEachCopy: yes",
                                        "saveSettings: no",
-                                       "sectorSize: 4096"};
-  ASSERT_EQ(36u, expected.size());
+                                       "sectorSize: 4096",
+                                       "copySubfolders: yes"};
+  ASSERT_EQ(37u, expected.size());
   std::string whole = readWhole(folder_ / "run&log.htm");
   std::string section = whole.substr(whole.find("</FONT><BR>\r\n", whole.find("Logged ")) + 13);
   EXPECT_EQ(plainLines(expected, "<FONT FACE=Verdana SIZE=2 COLOR=#B00002>"), section);

@@ -22,11 +22,22 @@ class SymbolicLinks : public ScopedTempDir {
   }
 };
 
-TEST_F(SymbolicLinks, AttributesAreThoseOfTheTarget) {
-  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL), GetFileAttributesA("to-file"));
-  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY), GetFileAttributesA("to-folder"));
+// As on Windows, the attributes of a link's path mark it as a link (a reparse point) beside its
+// target's kind. This layer's directory search still reports the target's attributes alone, which
+// the copy job's exact folder values expect.
+TEST_F(SymbolicLinks, AttributesAreThoseOfTheTargetMarkedAsLink) {
+  constexpr DWORD kLink = FILE_ATTRIBUTE_REPARSE_POINT;
+  EXPECT_EQ(kLink, GetFileAttributesA("to-file"));
+  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | kLink, GetFileAttributesA("to-folder"));
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY), GetFileAttributesA("folder"));
   ASSERT_TRUE(SetFileAttributesA("file", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_READONLY), GetFileAttributesA("to-file"));
+  EXPECT_EQ(FILE_ATTRIBUTE_READONLY | kLink, GetFileAttributesA("to-file"));
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_READONLY), GetFileAttributesA("file"));
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA("to-folder", &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY), found.dwFileAttributes);
+  FindClose(search);
 }
 
 TEST_F(SymbolicLinks, LinkPointingNowhereIsStillAnEntry) {

@@ -70,6 +70,7 @@ void changeEveryField(const std::string& browser) {
   settings.fontSizeHtmlLog = 255;
   settings.progressBarLatency = 20;
   settings.sectorSize = 2048;
+  settings.copySubfolders = true;
   settings.backgroundColorHtmlLog = text("000000");
   settings.fontColorHtmlLog = text("C0C0C0");
   settings.linkColorHtmlLog = text("00ff00");
@@ -149,6 +150,34 @@ TEST_F(SettingsSave, SectorSizeLineIsReadLikeANumberAndWrittenLastOnlyWhenSet) {
   }
 }
 
+TEST_F(SettingsSave, CopySubfoldersLineIsAFlagLineWrittenLastOnlyWhenSet) {
+  // The line read, whether copySubfolders is set afterwards (it was set before each), and the
+  // last lines then written; sectorSize, when written, comes before it.
+  struct Row {
+    const char* line;
+    std::int32_t sectorSize;
+    bool copySubfolders;
+    std::vector<std::string> lastLines;
+  };
+  const Row kRows[] = {
+      {"copySubfolders: yes", 1, true, {"saveDestinyFolder: no", "copySubfolders: yes"}},
+      {"copySubfolders: no", 1, false, {"saveSourceFile: no", "saveDestinyFolder: no"}},
+      {"copySubfolders: YES", 512, true, {"sectorSize: 512", "copySubfolders: yes"}},
+      {"copySubfolders: no ", 512, true, {"sectorSize: 512", "copySubfolders: yes"}},
+      {"copySubfolders: no", 512, false, {"saveDestinyFolder: no", "sectorSize: 512"}}};
+  for (const Row& row : kRows) {
+    settings.copySubfolders = true;
+    settings.sectorSize = row.sectorSize;
+    applySettingLine(text(row.line));
+    EXPECT_EQ(row.copySubfolders, settings.copySubfolders) << row.line;
+    saveSettingsFile();
+    std::vector<std::string> lines = linesOf(settingsFileBytes());
+    std::size_t expected = 37 + (row.sectorSize != 1 ? 1 : 0) + (row.copySubfolders ? 1 : 0);
+    ASSERT_EQ(expected, lines.size()) << row.line;
+    EXPECT_EQ(row.lastLines, std::vector<std::string>(lines.end() - 2, lines.end())) << row.line;
+  }
+}
+
 TEST_F(SettingsSave, SavedSourceAndDestinationComeFromThePathsNotTheFields) {
   settings.saveSourceFile = true;
   settings.saveDestinyFolder = true;
@@ -201,6 +230,7 @@ TEST_F(SettingsSave, DefaultsSurviveARoundTrip) {
   settings.sectorSize = 0;
   settings.logDamagedRanges = false;
   settings.saveDamageMap = false;
+  settings.copySubfolders = false;
   settings.lastSourceFile = ShortText{};
   settings.lastDestinyFolder = ShortText{};
   loadSettings();

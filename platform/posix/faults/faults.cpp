@@ -50,6 +50,7 @@ struct PathRecord {
   CountedFailure openFailure;
   CountedFailure closeFailure;
   CountedFailure createDirectoryFailure;
+  CountedFailure listFailure;
   std::vector<ByteFault> readFaults;
   std::vector<ByteFault> writeFaults;
   std::vector<ByteRange> wrongBytes;
@@ -262,8 +263,14 @@ std::optional<DWORD> reportedAttributes(const std::string& path) {
   return found->second.attributes;
 }
 
+std::optional<DWORD> onListFolder(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock);
+  return takeFailure(recordOf(path).listFailure);
+}
+
 const kernel32::FaultHooks table{onOpen,           onClose, onCreateDirectory, onRead,
-                                 corruptDelivered, onWrite, fixedLocalTime,    reportedAttributes};
+                                 corruptDelivered, onWrite, fixedLocalTime,    reportedAttributes,
+                                 onListFolder};
 
 }  // namespace hooks
 
@@ -329,6 +336,10 @@ void failCloses(const std::string& path, int count, DWORD error) {
 
 void failCreateDirectory(const std::string& path, int count, DWORD error) {
   setCountedFailure(&PathRecord::createDirectoryFailure, path, count, error);
+}
+
+void failListing(const std::string& path, int count, DWORD error) {
+  setCountedFailure(&PathRecord::listFailure, path, count, error);
 }
 
 void reportAttributes(const std::string& path, DWORD attributes) {

@@ -97,6 +97,10 @@ void failCloses(const std::string& path, int count, DWORD error = ERROR_WRITE_FA
 // The first `count` CreateDirectoryA calls on `path` fail with `error`; nothing is created.
 void failCreateDirectory(const std::string& path, int count, DWORD error = ERROR_ACCESS_DENIED);
 
+// The first `count` directory searches with a wildcard in the folder `path` fail with `error`, as
+// a folder that cannot be listed does; a search for one named entry still finds it.
+void failListing(const std::string& path, int count, DWORD error = ERROR_ACCESS_DENIED);
+
 // The directory search and GetFileAttributesA report `attributes` for `path`, as a medium whose
 // attributes the POSIX file system cannot hold would (a folder marked read-only, hidden and
 // system). Nothing else about the entry changes.

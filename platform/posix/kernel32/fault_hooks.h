@@ -53,6 +53,8 @@ struct FaultHooks {
   std::optional<SYSTEMTIME> (*fixedLocalTime)();  // the time GetLocalTime gives, if fixed
   // The attributes the directory search and GetFileAttributesA report for `path`, if fixed.
   std::optional<DWORD> (*reportedAttributes)(const std::string& path);
+  // Every listing of the folder `path` by a directory search with a wildcard.
+  std::optional<DWORD> (*onListFolder)(const std::string& path);
 };
 
 extern std::atomic<const FaultHooks*> installedFaultHooks;

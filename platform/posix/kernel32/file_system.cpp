@@ -75,7 +75,15 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
     failWithErrnoForPath(error, fileName);
     return INVALID_FILE_ATTRIBUTES;
   }
-  return attributesOf(status, lastComponent(fileName), fileName);
+  DWORD attributes = attributesOf(status, lastComponent(fileName), fileName);
+  // Windows reports a symbolic link's own attributes: FILE_ATTRIBUTE_REPARSE_POINT beside the
+  // kind of its target, so that a walk through folders can pass over links.
+  struct stat link {};
+  if (lstat(fileName, &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (attributes == FILE_ATTRIBUTE_NORMAL) attributes = 0;
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  }
+  return attributes;
 }
 
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes) {

@@ -10,6 +10,7 @@
 
 #include "platform/posix/kernel32/blocking_call.h"
 #include "platform/posix/kernel32/errors.h"
+#include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/file_info.h"
 #include "platform/posix/kernel32/handles.h"
 #include "platform/posix/kernel32/paths.h"
@@ -73,6 +74,9 @@ bool reportNext(FindObject& find, WIN32_FIND_DATAA& data) {
 // Reads the names of `folder` that match `pattern` into `find`, in report order. Returns
 // ERROR_SUCCESS or the error of the failed listing; a missing folder is ERROR_PATH_NOT_FOUND.
 DWORD listMatches(const std::string& pattern, FindObject& find) {
+  if (const FaultHooks* hooks = faultHooks()) {
+    if (auto error = hooks->onListFolder(absoluteNormalPath(find.folder))) return *error;
+  }
   DIR* folder = opendir(find.folder.c_str());
   if (folder == nullptr) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : win32ErrorFromErrno(errno);
   errno = 0;
