@@ -11,6 +11,7 @@
 
 #include "app/status_output.h"
 #include "app/window_handles.h"
+#include "copy/copy_one_file.h"
 #include "log/html_log.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
@@ -204,6 +205,14 @@ void showProgress(const ShortText& name) {
   }
 }
 
+// Returns true when the platform can tell the attributes of the source entry `name`. An entry
+// that the directory search lists but cannot examine (a damaged inode, a medium that has gone)
+// is reported with size 0; asking again tells it from an empty file.
+bool sourceExaminable(const ShortText& name) {
+  std::string path = sourceFolderPath + toString(name);
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Passes currentEntry through the per-file steps and, when it has data, to copyOneFile; sets
 // currentName and currentSize and adds the file to `totals` when logStats is set.
 void handleFile(JobTotals& totals) {
@@ -219,7 +228,12 @@ void handleFile(JobTotals& totals) {
   currentName = name;
   currentSize = currentEntry.size;
   bool copied = false;
-  if (currentSize == 0) reportEmpty(name);
+  if (currentSize == 0 && !sourceExaminable(name)) {
+    // Reported like a source that cannot be opened: never passed over, never called empty.
+    reportUnopenableSource();
+  } else if (currentSize == 0) {
+    reportEmpty(name);
+  }
   if (currentSize > 0) {
     copyOneFile();
     copied = true;

@@ -8,6 +8,7 @@
 
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/paths.h"
+#include "platform/posix/kernel32/system_call_hooks.h"
 
 namespace kernel32 {
 
@@ -21,6 +22,9 @@ bool modeIsReadOnly(const struct stat& status) {
 }
 
 int statEntry(const std::string& path, struct stat& status) {
+  if (const SystemCallHooks* hooks = systemCallHooks()) {
+    if (int error = hooks->onStat(absoluteNormalPath(path)); error != 0) return error;
+  }
   // lstat first: what is no link needs no second call, and a path that lstat cannot find, stat
   // cannot find either.
   if (lstat(path.c_str(), &status) != 0) return errno;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ struct FileObject {
 struct FindObject {
   std::string folder;  // the folder part of the pattern, "." for none
   std::vector<std::string> names;
+  std::set<std::string> listedAsFolders;  // the names the listing itself calls folders
   std::size_t next = 0;
 };
 
