@@ -45,7 +45,9 @@ bool mountListed(std::uint64_t mountId, const std::string& mountInfo) {
 
 bool deviceHasLeft(int descriptor) {
   struct statx status {};
-  if (statx(descriptor, "", AT_EMPTY_PATH, STATX_MNT_ID, &status) != 0) return false;
+  // Device and mount are known without asking a network or FUSE server, which may not answer.
+  if (statx(descriptor, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_MNT_ID, &status) != 0)
+    return false;
   if (!blockDeviceListed(status.stx_dev_major, status.stx_dev_minor, kSysDevBlock)) return true;
   return (status.stx_mask & STATX_MNT_ID) != 0 && !mountListed(status.stx_mnt_id, kMountInfo);
 }

@@ -1,6 +1,7 @@
 // Win32 attributes and file times from POSIX stat data.
 #include "platform/posix/kernel32/file_info.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,17 @@ int statEntry(const std::string& path, struct stat& status) {
   if (!S_ISLNK(status.st_mode)) return 0;
   struct stat target {};
   if (stat(path.c_str(), &target) == 0) status = target;
+  return 0;
+}
+
+int statEntryIn(int folder, const std::string& name, const std::string& path, struct stat& status) {
+  if (const SystemCallHooks* hooks = systemCallHooks()) {
+    if (int error = hooks->onStat(absoluteNormalPath(path)); error != 0) return error;
+  }
+  if (fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!S_ISLNK(status.st_mode)) return 0;
+  struct stat target {};
+  if (fstatat(folder, name.c_str(), &target, 0) == 0) status = target;
   return 0;
 }
 

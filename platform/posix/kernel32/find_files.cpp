@@ -1,6 +1,8 @@
 // The directory search FindFirstFileA / FindNextFileA / FindClose over opendir and stat.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -77,7 +79,8 @@ bool reportNext(FindObject& find, WIN32_FIND_DATAA& data) {
     const std::string& name = find.names[find.next++];
     std::string path = entryPath(find.folder, name);
     struct stat status {};
-    int error = statEntry(path, status);
+    int error = find.folderDescriptor >= 0 ? statEntryIn(find.folderDescriptor, name, path, status)
+                                           : statEntry(path, status);
     if (error == ENOENT) continue;
     if (error != 0) {
       fillUnexaminedData(name, find.listedAsFolders.count(name) != 0, data);
@@ -92,8 +95,16 @@ bool reportNext(FindObject& find, WIN32_FIND_DATAA& data) {
 // Reads the names of `folder` that match `pattern` into `find`, in report order. Returns
 // ERROR_SUCCESS or the error of the failed listing; a missing folder is ERROR_PATH_NOT_FOUND.
 DWORD listMatches(const std::string& pattern, FindObject& find) {
-  DIR* folder = opendir(find.folder.c_str());
-  if (folder == nullptr) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : win32ErrorFromErrno(errno);
+  int descriptor = open(find.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : win32ErrorFromErrno(errno);
+  find.folderDescriptor = descriptor;
+  int listed = dup(descriptor);
+  DIR* folder = listed < 0 ? nullptr : fdopendir(listed);
+  if (folder == nullptr) {
+    int error = errno;
+    if (listed >= 0) close(listed);
+    return win32ErrorFromErrno(error);
+  }
   errno = 0;
   while (const dirent* entry = readdir(folder)) {
     if (!matchesWildcard(pattern, entry->d_name)) continue;
