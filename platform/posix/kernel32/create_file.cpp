@@ -200,8 +200,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   // each entry), so that is done only while the test layer is armed.
   const FaultHooks* hooks = faultHooks();
   bool anyHooks = hooks != nullptr || systemCallHooks() != nullptr;
-  std::string path =
-      fileName[0] == '/' || anyHooks ? absoluteNormalPath(fileName) : std::string();
+  std::string path = fileName[0] == '/' || anyHooks ? absoluteNormalPath(fileName) : std::string();
   if (hooks != nullptr) {
     if (auto error = hooks->onOpen(path)) return failHandle(*error);
   }
