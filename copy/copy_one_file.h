@@ -127,8 +127,8 @@ void finishByteAt(std::int64_t offset, bool read);
 // delivered nothing, with the read's last error still in place. Decides whether the source is
 // gone (the last error, or that of GetFileSizeEx on fileCopy.source, says the file or its device
 // is gone) or has shrunk to `offset` bytes or fewer. If so, gives up every byte from `offset` to
-// currentSize (fileCopy.givenUpUntil := currentSize, so that the byte steps count, substitute and
-// write each of them as unreadable without reading it), writes the notice "source gone at
+// currentSize (fileCopy.givenUpUntil := currentSize, so that the copy counts, substitutes and
+// writes each of them as unreadable without reading it), writes the notice "source gone at
 // NNNbytes" or "source shrank to NNNbytes" (the new size) and returns true; any read that
 // follows is to stop at once. Returns false for a read that failed on a bad spot, which is
 // retried as usual. Returns true without a second notice when `offset` is given up already.
