@@ -19,7 +19,8 @@ target_link_libraries(win32_headless PUBLIC win32_posix)
 target_compile_options(win32_headless PRIVATE ${SORVEL_WARNINGS})
 
 # The fault layer of the tests and benchmarks; the program never links it.
-add_library(win32_faults STATIC ${CMAKE_SOURCE_DIR}/platform/posix/faults/faults.cpp)
+add_library(win32_faults STATIC ${CMAKE_SOURCE_DIR}/platform/posix/faults/faults.cpp
+  ${CMAKE_SOURCE_DIR}/platform/posix/faults/system_call_faults.cpp)
 target_link_libraries(win32_faults PUBLIC win32_posix)
 target_compile_options(win32_faults PRIVATE ${SORVEL_WARNINGS})
 

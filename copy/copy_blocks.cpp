@@ -44,6 +44,8 @@ std::int64_t readSourceBlock(std::int64_t anchor, std::int64_t end) {
   if (!setFilePosition(fileCopy.source, anchor)) return 0;
   DWORD count = 0;
   if (!ReadFile(fileCopy.source, sourceBlock.data(), static_cast<DWORD>(length), &count, nullptr)) {
+    // The block's new bytes begin after the byte it begins on, which was read already.
+    sourceGoneAfterFailedRead(anchor + 1);
     return 0;
   }
   std::int64_t arrived = std::min<std::int64_t>(count, length);
@@ -144,7 +146,8 @@ BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
   std::int64_t size = firstBlock();
   std::int64_t piece = 0;       // while a failed stretch is searched: the size of its pieces
   std::int64_t stretchEnd = 0;  // the end of that stretch
-  while (next < limit && !fileCopy.copyFailed) {
+  // A source found gone gives up the rest of the file: the byte steps take it over.
+  while (next < limit && !fileCopy.copyFailed && !isGivenUp(next)) {
     std::int64_t end = next + std::min(size, limit - next);
     if (piece > 0) end = std::min(stretchEnd, (next / piece + 1) * piece);
     if (next == anchor && end == next + 1) {
@@ -206,8 +209,7 @@ void copyAllBytesInBlocks() {
   std::int64_t sectorStepsUntil = 0;
   while (offset < currentSize && !fileCopy.copyFailed) {
     if (isGivenUp(offset)) {
-      finishByteAt(offset, false);
-      ++offset;
+      offset = copyGivenUpStretch(offset);
       continue;
     }
     // The byte steps' first attempt at this byte; blocks begin where it succeeds, unless the byte

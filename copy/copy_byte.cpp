@@ -71,14 +71,18 @@ bool readOneByte(HANDLE file, std::uint8_t& byte) {
 }
 
 bool readSourceByteOnce(std::int64_t offset) {
+  // A source found gone or shrunk is not read again.
+  if (isGivenUp(offset)) return false;
   // A failed read may leave the position anywhere, so the next one sets it first.
   if (fileCopy.sourcePosition != offset) {
     fileCopy.sourcePosition = -1;
     if (!setFilePosition(fileCopy.source, offset)) return false;
     fileCopy.sourcePosition = offset;
   }
+  SetLastError(ERROR_SUCCESS);  // a read at the end of the file fails with no error of its own
   if (!readOneByte(fileCopy.source, fileCopy.dataByte)) {
     fileCopy.sourcePosition = -1;
+    sourceGoneAfterFailedRead(offset);
     return false;
   }
   fileCopy.sourcePosition = offset + 1;

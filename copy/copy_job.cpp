@@ -11,6 +11,7 @@
 
 #include "app/status_output.h"
 #include "app/window_handles.h"
+#include "copy/copy_one_file.h"
 #include "copy/copy_walk.h"
 #include "log/html_log.h"
 #include "platform/winapi.h"
@@ -207,6 +208,14 @@ void showProgress(const ShortText& name) {
   }
 }
 
+// Returns true when the platform can tell the attributes of the source file `path` (relative to
+// the source folder). An entry that the directory search lists but cannot examine (a damaged
+// inode, a medium that has gone) is reported with size 0; asking again tells it from an empty file.
+bool sourceExaminable(const ShortText& path) {
+  std::string full = sourceFolderPath + toString(path);
+  return GetFileAttributesA(full.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Returns true when `error`, from a directory search that failed, means only that nothing matched.
 bool isNothingFound(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
@@ -234,7 +243,12 @@ void handleFile(const std::string& relativeFolder, JobTotals& totals) {
   currentName = name;
   currentSize = currentEntry.size;
   bool copied = false;
-  if (currentSize == 0) reportEmpty(name);
+  if (currentSize == 0 && !sourceExaminable(name)) {
+    // Reported like a source that cannot be opened: never passed over, never called empty.
+    reportUnopenableSource();
+  } else if (currentSize == 0) {
+    reportEmpty(name);
+  }
   if (currentSize > 0) {
     // A folder that cannot be created is reported; the copy then fails as uncreatable.
     makeDestinationFolders();

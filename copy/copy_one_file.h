@@ -152,6 +152,27 @@ void copyByteAt(std::int64_t offset);
 // gives up the rest of its sector too (fileCopy.givenUpUntil).
 void finishByteAt(std::int64_t offset, bool read);
 
+// A source that is gone or has shrunk (copy/copy_source_gone.cpp) ------------------------------
+
+// Called after a read of the source at `offset` (the first byte it was to deliver) failed or
+// delivered nothing, with the read's last error still in place. Decides whether the source is
+// gone (the last error, or that of GetFileSizeEx on fileCopy.source, says the file or its device
+// is gone) or has shrunk to `offset` bytes or fewer. If so, gives up every byte from `offset` to
+// currentSize (fileCopy.givenUpUntil := currentSize, so that the copy counts, substitutes and
+// writes each of them as unreadable without reading it), writes the notice "source gone at
+// NNNbytes" or "source shrank to NNNbytes" (the new size) and returns true; any read that
+// follows is to stop at once. Returns false for a read that failed on a bad spot, which is
+// retried as usual. Returns true without a second notice when `offset` is given up already.
+bool sourceGoneAfterFailedRead(std::int64_t offset);
+
+// Copies the bytes given up unread from `offset` (a byte given up) to fileCopy.givenUpUntil, or
+// until the copy fails, with every result the byte steps give for each of them (a substitute drawn
+// from copyRandom, counted in fileCopy.unreadableBytes, written with retries, read back when
+// verifyData is set, haltOnFirstError and write failures as there), but written and read back in
+// blocks: the rest of a source that has gone may be many megabytes. Returns the offset after the
+// last byte copied.
+std::int64_t copyGivenUpStretch(std::int64_t offset);
+
 // Blocks over healthy stretches (copy/copy_blocks.cpp, copy/copy_block_verify.cpp) --------------
 
 // The block sizes and the way of copying are set in copy/copy_knobs.h, which only the copy's own

@@ -41,6 +41,18 @@ int prefixBase(char character) {
   }
 }
 
+// The text fields whose values are paths of files or folders.
+constexpr std::string_view kPathKeys[] = {"logFileName", "browserPath", "lastSourceFile",
+                                          "lastDestinyFolder"};
+
+// Returns true when the field named `key` holds a path.
+bool isPathKey(std::string_view key) {
+  for (std::string_view pathKey : kPathKeys) {
+    if (key == pathKey) return true;
+  }
+  return false;
+}
+
 // True when `line` is exactly `key`, ": " and `value`.
 bool isLineOf(std::string_view line, std::string_view key, std::string_view value) {
   return line.size() == key.size() + kKeySeparator.size() + value.size() && line.starts_with(key) &&
@@ -90,8 +102,9 @@ bool convertSettingNumber(std::string_view value, std::int32_t& number) {
   return true;
 }
 
-// Applies one settings line to `settings`; a line that is no valid setting changes nothing.
-void applySettingLine(const ShortText& line) {
+// Applies one settings line to `settings`; a line that is no valid setting changes nothing, and a
+// line that was cut sets no path.
+void applySettingLine(const ShortText& line, bool cut) {
   ShortText key;
   ShortText value = splitSettingLine(line, key);
   std::int32_t number = 0;
@@ -104,7 +117,9 @@ void applySettingLine(const ShortText& line) {
       continue;
     }
     if (!isLineOf(view(key), field.key, "")) continue;
-    if (field.kind == FieldKind::text) settings.*field.text = value;
+    if (field.kind == FieldKind::text && !(cut && isPathKey(field.key))) {
+      settings.*field.text = value;
+    }
     if (!converted || number <= 0) continue;
     if (field.kind == FieldKind::number) settings.*field.number = number;
     // One byte wide: the low 8 bits of the number are kept (300 gives 44).

@@ -61,8 +61,10 @@ inline constexpr std::string_view kNo = "no";
 bool convertSettingNumber(std::string_view value, std::int32_t& number);
 
 // Applies one line of the settings file to `settings`: a whole flag line sets its flag; a number
-// line stores a converted number above 0; a text line stores its value unchanged.
-void applySettingLine(const ShortText& line);
+// line stores a converted number above 0; a text line stores its value unchanged. A line that was
+// `cut` when read (longer than 255 bytes) does not set a path (logFileName, browserPath,
+// lastSourceFile, lastDestinyFolder): a path read in part names another file or folder.
+void applySettingLine(const ShortText& line, bool cut = false);
 
 // True when the settings file that start-up found could not be read to its end (a folder of that
 // name, a file that cannot be opened, a failed read): its content was never seen, so it is not

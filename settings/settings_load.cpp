@@ -43,10 +43,12 @@ bool hasByte(SettingsReader& reader) {
   return count > 0;
 }
 
-// Reads one line into `line`: its first 255 bytes are kept and the rest is skipped; CR LF, a lone
-// LF and a lone CR each end it and are not kept. Returns false when a failed read cut it short.
-bool readSettingLine(SettingsReader& reader, ShortText& line) {
+// Reads one line into `line`: its first 255 bytes are kept and the rest is skipped (`cut` tells
+// whether any was); CR LF, a lone LF and a lone CR each end it and are not kept. Returns false
+// when a failed read cut it short.
+bool readSettingLine(SettingsReader& reader, ShortText& line, bool& cut) {
   line = ShortText{};
+  cut = false;
   while (hasByte(reader)) {
     char character = reader.block[reader.next++];
     if (character == kLineFeed) return true;
@@ -54,7 +56,11 @@ bool readSettingLine(SettingsReader& reader, ShortText& line) {
       if (hasByte(reader) && reader.block[reader.next] == kLineFeed) ++reader.next;
       return true;
     }
-    if (line.length < kShortTextCapacity) line.bytes[line.length++] = character;
+    if (line.length < kShortTextCapacity) {
+      line.bytes[line.length++] = character;
+    } else {
+      cut = true;
+    }
   }
   return !reader.failed;
 }
@@ -71,8 +77,9 @@ bool readSettingsFile(HANDLE file) {
   reader.failed = false;
   do {
     ShortText line;
-    if (!readSettingLine(reader, line)) break;
-    applySettingLine(line);
+    bool cut = false;
+    if (!readSettingLine(reader, line, cut)) break;
+    applySettingLine(line, cut);
   } while (hasByte(reader));
   return !reader.failed;
 }

@@ -146,6 +146,17 @@ bool closeFile(HANDLE file) {
   return false;
 }
 
+// Gives the written file `temporaryName` the name `target`. An existing settings file is
+// replaced with ReplaceFileA, which keeps what belongs to the old file (its attributes, on POSIX
+// its permission bits and owner): a private settings file stays private. Returns whether the
+// settings file on disk is now the new one.
+bool putInPlace(const std::string& temporaryName, const std::string& target) {
+  if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return ReplaceFileA(target.c_str(), temporaryName.c_str(), nullptr, 0, nullptr, nullptr) != 0;
+  }
+  return MoveFileExA(temporaryName.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 }  // namespace
 
 // Writes every field of `settings` (with sourcePath and destinationPath as the saved source and
@@ -165,10 +176,6 @@ void saveSettingsFile() {
   // that the temporary file can be removed.
   bool closed = CloseHandle(file) != 0;
   if (!closed) closeFile(file);
-  if (written && closed &&
-      MoveFileExA(temporaryName.c_str(), target.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return;
-  }
+  if (written && closed && putInPlace(temporaryName, target)) return;
   DeleteFileA(temporaryName.c_str());
 }

@@ -115,6 +115,8 @@ struct SIZE {
 #define ERROR_LOCK_VIOLATION 33L
 #define ERROR_HANDLE_EOF 38L
 #define ERROR_NOT_SUPPORTED 50L
+#define ERROR_DEV_NOT_EXIST 55L
+#define ERROR_NETNAME_DELETED 64L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_BROKEN_PIPE 109L
@@ -126,7 +128,14 @@ struct SIZE {
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_DIRECTORY 267L
+#define ERROR_FILE_INVALID 1006L
+#define ERROR_NO_MEDIA_IN_DRIVE 1112L
 #define ERROR_IO_DEVICE 1117L
+#define ERROR_DEVICE_NOT_CONNECTED 1167L
+#define ERROR_UNABLE_TO_REMOVE_REPLACED 1175L
+#define ERROR_UNABLE_TO_MOVE_REPLACEMENT 1176L
+#define ERROR_FILE_CORRUPT 1392L
+#define ERROR_DEVICE_REMOVED 1617L
 #define ERROR_CANCELLED 1223L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_INVALID_FONT_HANDLE 1401L
@@ -189,6 +198,7 @@ void WINAPI SetLastError(DWORD error);
 
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
+#define REPLACEFILE_WRITE_THROUGH 0x00000001
 
 struct SECURITY_ATTRIBUTES {
   DWORD nLength;
@@ -241,6 +251,15 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD b
 DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
                             DWORD moveMethod);
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  std::int64_t QuadPart;
+};
+typedef LARGE_INTEGER* PLARGE_INTEGER;
+BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize);
 DWORD WINAPI GetFileType(HANDLE file);
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR filePath, DWORD filePathLength,
                                        DWORD flags);
@@ -286,6 +305,8 @@ BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD fileAttributes);
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+BOOL WINAPI ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LPCSTR backupFileName,
+                         DWORD replaceFlags, LPVOID exclude, LPVOID reserved);
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes);
 BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
 HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findFileData);

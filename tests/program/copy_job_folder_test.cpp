@@ -1,5 +1,8 @@
 // Whole copy jobs over the entries that a source names: a folder pattern with files of every
 // kind, a plain folder path, and a pattern without any folder part.
+#include <cerrno>
+
+#include "platform/posix/faults/system_call_faults.h"
 #include "tests/program/copy_job_fixture.h"
 
 namespace copy_job_test {
@@ -68,6 +71,27 @@ TEST_F(CopyJobFolder, OnlyTheExactFolderValuesArePassedOver) {
     EXPECT_TRUE(fs::is_empty(folder_ / "out"));
     fs::remove(folder_ / "in" / "marked");
   }
+}
+
+// A file whose details cannot be read (a damaged inode) is named in the log and reported like a
+// source that cannot be opened, never passed over and never called empty; the totals count it.
+TEST_F(CopyJobFolder, EntryThatCannotBeExaminedIsReportedAsUnopenable) {
+  writeFile(folder_ / "in" / "a.txt", "abc");
+  writeFile(folder_ / "in" / "b.txt", "damaged");
+  writeFile(folder_ / "in" / "c.txt", "cde");
+  writeFile(folder_ / "in" / "empty.txt", "");
+  faults::failStats((fs::current_path() / "in" / "b.txt").string(), EBADMSG);
+  runJob("in/*.*", "out");
+  faults::clearSystemCallFaults();
+  EXPECT_EQ("Copied a.txt\r\nUnable open file\r\nCopied c.txt\r\nFile is empty\r\n", console());
+  const std::string entries = logAfterHeader();
+  EXPECT_NE(std::string::npos, entries.find("Copy of \"<B>b.txt</B>\""));
+  EXPECT_NE(std::string::npos, entries.find("Copy \"b.txt\", unable open file"));
+  EXPECT_EQ(std::string::npos, entries.find("b.txt</B>\", is empty"));
+  EXPECT_NE(std::string::npos, entries.find(plainLine("Processed 4 files")));
+  EXPECT_NE(std::string::npos, entries.find(plainLine("Read 6bytes")));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "b.txt"));
+  EXPECT_EQ("abc", readWhole(folder_ / "out" / "a.txt"));
 }
 
 TEST_F(CopyJobFolder, PlainFolderPathFindsOnlyTheFolderItself) {

@@ -189,6 +189,30 @@ TEST_F(SettingsLoad, LineIsCutAfterIts255thByteAndTheRestSkipped) {
   EXPECT_EQ(7, settings.depthWrite);
 }
 
+// A path that was cut when read names another file or folder: it is not taken, and the field
+// keeps what it had (the default, or an earlier whole line). Other texts are taken cut.
+TEST_F(SettingsLoad, PathLineCutWhenReadIsNotTaken) {
+  const std::string path = "/media/" + std::string(243, 'p');  // 250 bytes
+  // The browser's line cut after its 255th byte would name this file, another program.
+  const std::string fragment(242, 'b');
+  writeWholeFile(folder_ / fragment, "another program");
+  load("lastDestinyFolder: " + path + "\r\nlastSourceFile: " + path + "/*.*\r\n" +
+       "logFileName: whole.htm\r\nlogFileName: " + path + "\r\n" + "browserPath: " + fragment +
+       "-real\r\nhtmlFont: " + path + "\r\nsaveSourceFile: yes\r\nsaveDestinyFolder: yes\r\n");
+  EXPECT_EQ("", toString(settings.lastDestinyFolder));
+  EXPECT_EQ("", toString(destinationPath));
+  EXPECT_EQ("", windowText(destinationEdit));
+  EXPECT_EQ("", toString(settings.lastSourceFile));
+  EXPECT_EQ("", windowText(sourceEdit));
+  EXPECT_EQ("", toString(settings.browserPath));
+  EXPECT_EQ("whole.htm", toString(settings.logFileName));
+  EXPECT_EQ(path.substr(0, 245), toString(settings.htmlFont));
+  // A path whose line is exactly 255 bytes is whole and taken.
+  const std::string fits(236, 'f');
+  load("lastDestinyFolder: " + fits + "\r\nsaveDestinyFolder: yes\r\n");
+  EXPECT_EQ(fits, toString(settings.lastDestinyFolder));
+}
+
 TEST_F(SettingsLoad, FlagLineLongerThan255BytesMatchesNothing) {
   load("verifyData: yes" + std::string(250, ' ') + "\r\n");
   EXPECT_FALSE(settings.verifyData);

@@ -1,11 +1,13 @@
 // Writing "sorvel.ini": the lines and their order, the round trips through the file, and the
 // safe replacement of the old file (temporary file, read-only file, failures part-way).
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/posix/faults/system_call_faults.h"
 #include "settings/settings.h"
 #include "settings/settings_internal.h"
 #include "settings_test_support.h"
@@ -352,6 +354,36 @@ TEST_F(SettingsSave, WriteFailureKeepsTheOldFileAndRemovesTheTemporary) {
   saveSettingsFile();
   EXPECT_EQ("depthRead: 5\r\n", settingsFileBytes());
   EXPECT_EQ(std::vector<std::string>{kSettingsFileName}, folderNames());
+}
+
+TEST_F(SettingsSave, FlushFailureKeepsTheOldFileAndRemovesTheTemporary) {
+  writeSettingsFile("depthRead: 5\r\n");
+  faults::failFlushes(pathOf("sorvel.ini.tmp"), 1, EIO);
+  saveSettingsFile();
+  EXPECT_EQ(1, faults::flushes(pathOf("sorvel.ini.tmp")));
+  faults::clearSystemCallFaults();
+  EXPECT_EQ("depthRead: 5\r\n", settingsFileBytes());
+  EXPECT_EQ(std::vector<std::string>{kSettingsFileName}, folderNames());
+}
+
+// The new file takes the old one's permission bits: a private settings file stays private, one
+// shared with a group stays shared. A file that is new gets the usual ones.
+TEST_F(SettingsSave, ReplacedFileKeepsThePermissionsOfTheOldOne) {
+  namespace fs = std::filesystem;
+  for (fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                             fs::perms::group_write}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    writeSettingsFile("depthRead: 5\r\n");
+    fs::permissions(folder_ / kSettingsFileName, mode);
+    saveSettingsFile();
+    EXPECT_EQ(kDefaultFile, settingsFileBytes());
+    EXPECT_EQ(mode, fs::status(folder_ / kSettingsFileName).permissions() & fs::perms::mask);
+    EXPECT_EQ(std::vector<std::string>{kSettingsFileName}, folderNames());
+  }
+  fs::remove(folder_ / kSettingsFileName);
+  saveSettingsFile();
+  EXPECT_EQ(kDefaultFile, settingsFileBytes());
 }
 
 TEST_F(SettingsSave, CloseFailureKeepsTheOldFileAndRemovesTheTemporary) {

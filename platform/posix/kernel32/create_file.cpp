@@ -13,6 +13,7 @@
 #include "platform/posix/kernel32/handles.h"
 #include "platform/posix/kernel32/no_buffering.h"
 #include "platform/posix/kernel32/paths.h"
+#include "platform/posix/kernel32/system_call_hooks.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -156,6 +157,12 @@ HANDLE finishOpen(Opened opened, const OpenRequest& request, std::string path) {
   if (request.flags & FILE_FLAG_NO_BUFFERING) {
     file->unbufferedSectorBytes = volumeSectorBytes(status.st_dev);
     file->dropsCachedPages = opened.dropsCachedPages;
+    // Transfers aligned to the volume's sectors that the file system would refuse past the cache
+    // go through it instead, the cached pages dropped first.
+    if (readsPastCache(*file) &&
+        !directTransfersFit(file->descriptor, file->unbufferedSectorBytes)) {
+      stopReadingPastCache(*file, 0);
+    }
   }
   std::optional<HANDLE> handle = addFileHandle(std::move(file), truncates);
   if (!handle) return closeAndFail(opened.descriptor, ERROR_SHARING_VIOLATION);
@@ -192,8 +199,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   // absolute reads the current folder, one more system call per open (the log is opened for
   // each entry), so that is done only while the test layer is armed.
   const FaultHooks* hooks = faultHooks();
-  std::string path =
-      fileName[0] == '/' || hooks != nullptr ? absoluteNormalPath(fileName) : std::string();
+  bool anyHooks = hooks != nullptr || systemCallHooks() != nullptr;
+  std::string path = fileName[0] == '/' || anyHooks ? absoluteNormalPath(fileName) : std::string();
   if (hooks != nullptr) {
     if (auto error = hooks->onOpen(path)) return failHandle(*error);
   }

@@ -44,8 +44,15 @@ constexpr ErrnoMapping kErrnoTable[] = {
     {ETXTBSY, ERROR_SHARING_VIOLATION},
     {EAGAIN, ERROR_NOT_READY},
     {ENXIO, ERROR_NOT_READY},
-    {ENODEV, ERROR_NOT_READY},
     {ENOMEDIUM, ERROR_NOT_READY},
+    // A device or file system that has gone: removed, its daemon ended, its server's file gone.
+    {ENODEV, ERROR_DEV_NOT_EXIST},
+    {ENOTCONN, ERROR_DEVICE_NOT_CONNECTED},
+    {ECONNABORTED, ERROR_DEVICE_NOT_CONNECTED},
+    {ESTALE, ERROR_FILE_INVALID},
+    // A damaged inode or folder: the file system's checksum or structure check failed.
+    {EBADMSG, ERROR_FILE_CORRUPT},
+    {EUCLEAN, ERROR_FILE_CORRUPT},
     {EPIPE, ERROR_BROKEN_PIPE},
     {EXDEV, ERROR_NOT_SAME_DEVICE},
     {ENOTSUP, ERROR_NOT_SUPPORTED},

@@ -1,6 +1,7 @@
 // Win32 attributes and file times from POSIX stat data.
 #include "platform/posix/kernel32/file_info.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,6 +9,7 @@
 
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/paths.h"
+#include "platform/posix/kernel32/system_call_hooks.h"
 
 namespace kernel32 {
 
@@ -21,12 +23,26 @@ bool modeIsReadOnly(const struct stat& status) {
 }
 
 int statEntry(const std::string& path, struct stat& status) {
+  if (const SystemCallHooks* hooks = systemCallHooks()) {
+    if (int error = hooks->onStat(absoluteNormalPath(path)); error != 0) return error;
+  }
   // lstat first: what is no link needs no second call, and a path that lstat cannot find, stat
   // cannot find either.
   if (lstat(path.c_str(), &status) != 0) return errno;
   if (!S_ISLNK(status.st_mode)) return 0;
   struct stat target {};
   if (stat(path.c_str(), &target) == 0) status = target;
+  return 0;
+}
+
+int statEntryIn(int folder, const std::string& name, const std::string& path, struct stat& status) {
+  if (const SystemCallHooks* hooks = systemCallHooks()) {
+    if (int error = hooks->onStat(absoluteNormalPath(path)); error != 0) return error;
+  }
+  if (fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!S_ISLNK(status.st_mode)) return 0;
+  struct stat target {};
+  if (fstatat(folder, name.c_str(), &target, 0) == 0) status = target;
   return 0;
 }
 

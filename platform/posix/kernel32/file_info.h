@@ -21,6 +21,10 @@ bool modeIsReadOnly(const struct stat& status);
 // Stats `path`, following a symbolic link; a dangling link is stat'ed itself. Returns 0 or errno.
 int statEntry(const std::string& path, struct stat& status);
 
+// Stats the entry `name` of the open folder `folder` (whose path is `path`), following a symbolic
+// link as statEntry does. Returns 0 or errno.
+int statEntryIn(int folder, const std::string& name, const std::string& path, struct stat& status);
+
 // Returns the Win32 attributes of the entry `name` (its last path component) at `path`:
 // folder 0x10; a FIFO, socket or device 0x04; a file that may not be written (no owner write
 // permission, or the user may not write it) 0x01, never for folders; a name beginning with "."

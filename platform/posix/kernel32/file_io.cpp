@@ -1,7 +1,7 @@
-// ReadFile, WriteFile, SetFilePointer, GetFileSize, GetFileType, FlushFileBuffers and GetFileTime
-// on handles
-// of CreateFileA. The Win32 file pointer is kept per handle; data moves with pread and pwrite at
-// that pointer (read and write for FIFOs and sockets, which have no position).
+// ReadFile, WriteFile, SetFilePointer, GetFileSize, GetFileSizeEx, GetFileType, FlushFileBuffers
+// and GetFileTime on handles of CreateFileA. The Win32 file pointer is kept per handle; data moves
+// with pread and pwrite at that pointer (read and write for FIFOs and sockets, which have no
+// position).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,11 +13,13 @@
 #include <string>
 
 #include "platform/posix/kernel32/blocking_call.h"
+#include "platform/posix/kernel32/device_presence.h"
 #include "platform/posix/kernel32/errors.h"
 #include "platform/posix/kernel32/fault_hooks.h"
 #include "platform/posix/kernel32/file_info.h"
 #include "platform/posix/kernel32/handles.h"
 #include "platform/posix/kernel32/no_buffering.h"
+#include "platform/posix/kernel32/system_call_hooks.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -50,6 +52,34 @@ ssize_t readAtPointer(FileObject& file, char* buffer, std::uint32_t length) {
     if (static_cast<std::uint32_t>(count) < asked || !file.seekable) break;
   }
   return done;
+}
+
+// Reads as readAtPointer does, after the system call hooks of a test have had their say. Returns
+// the count read, or -1 with errno.
+ssize_t readThroughHooks(FileObject& file, char* buffer, std::uint32_t length) {
+  if (const SystemCallHooks* hooks = systemCallHooks()) {
+    SystemReadPlan plan = hooks->onRead(file.path, file.position, length, readsPastCache(file));
+    if (plan.error != 0) {
+      errno = plan.error;
+      return -1;
+    }
+    length = std::min(length, plan.length);
+  }
+  return readAtPointer(file, buffer, length);
+}
+
+// Reads up to `length` bytes at the handle's pointer. A handle past the cache whose read the
+// file system refuses (EINVAL) although the transfer is aligned to the volume's sectors reads
+// through the cache from then on, dropping the cached pages first, as where O_DIRECT is refused
+// at the open. Returns the count read, or -1 with errno.
+ssize_t readFromFile(FileObject& file, char* buffer, std::uint32_t length) {
+  ssize_t count = readThroughHooks(file, buffer, length);
+  if (count >= 0 || errno != EINVAL || !readsPastCache(file)) return count;
+  if (!stopReadingPastCache(file, length)) {
+    errno = EINVAL;
+    return -1;
+  }
+  return readThroughHooks(file, buffer, length);
 }
 
 // Writes `length` bytes of `buffer` at the handle's pointer. Returns the count written; when it
@@ -139,8 +169,8 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
     }
     length = plan.length;
   }
-  ssize_t count = readAtPointer(*object, static_cast<char*>(buffer), length);
-  if (count < 0) return failWithErrno(errno);
+  ssize_t count = readFromFile(*object, static_cast<char*>(buffer), length);
+  if (count < 0) return failWith(readFailureError(errno, object->descriptor));
   if (count > 0 && hooks != nullptr) {
     hooks->corruptDelivered(object->path, object->position, buffer,
                             static_cast<std::uint32_t>(count));
@@ -219,6 +249,20 @@ DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
   return low;
 }
 
+BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize) {
+  kernel32::BlockingCall blocking;
+  std::shared_ptr<FileObject> object = fileFromHandle(file);
+  if (!object) return FALSE;
+  if (fileSize == nullptr) return failWith(ERROR_INVALID_PARAMETER);
+  struct stat status {};
+  // Always asked of the file system: another program, or a medium that went, may have changed it.
+  if (fstat(object->descriptor, &status) != 0) {
+    return failWith(readFailureError(errno, object->descriptor));
+  }
+  fileSize->QuadPart = status.st_size;
+  return TRUE;
+}
+
 DWORD WINAPI GetFileType(HANDLE file) {
   kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileFromHandle(file);
@@ -277,8 +321,11 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
   kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_WRITE);
   if (!object) return FALSE;
+  int error = 0;
+  if (const SystemCallHooks* hooks = systemCallHooks()) error = hooks->onFlush(object->path);
+  if (error == 0 && fsync(object->descriptor) != 0) error = errno;
   // A FIFO, socket or terminal keeps no data to flush (EINVAL): nothing is lost.
-  if (fsync(object->descriptor) != 0 && errno != EINVAL) return failWithErrno(errno);
+  if (error != 0 && error != EINVAL) return failWithErrno(error);
   return TRUE;
 }
 

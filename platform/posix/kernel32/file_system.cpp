@@ -1,5 +1,5 @@
-// Operations on files and folders by name: attributes, deletion, renaming, folder creation and
-// removal.
+// Operations on files and folders by name: attributes, deletion, renaming, replacing, folder
+// creation and removal.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +14,7 @@
 #include "platform/posix/kernel32/file_info.h"
 #include "platform/posix/kernel32/handles.h"
 #include "platform/posix/kernel32/paths.h"
+#include "platform/posix/kernel32/system_call_hooks.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -41,11 +42,43 @@ DWORD replaceableError(const struct stat& status) {
   return ERROR_SUCCESS;
 }
 
-// Renames `from` to `to` without ever replacing an existing `to`. Returns 0 or errno.
+// Returns true when `error` says that the file system offers no such call or flag.
+bool refusesCall(int error) {
+  return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// renameat2 with RENAME_NOREPLACE, or the errno a test's hook gives. Returns 0 or errno.
+int renameNoReplace(const char* from, const char* to) {
+  if (const SystemCallHooks* hooks = systemCallHooks()) {
+    if (int error = hooks->onRenameNoReplace(absoluteNormalPath(to)); error != 0) return error;
+  }
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
+
+// link, or the errno a test's hook gives. Returns 0 or errno.
+int linkNoReplace(const char* from, const char* to) {
+  if (const SystemCallHooks* hooks = systemCallHooks()) {
+    if (int error = hooks->onLink(absoluteNormalPath(to)); error != 0) return error;
+  }
+  return link(from, to) == 0 ? 0 : errno;
+}
+
+// Renames `from` to `to` without ever replacing an existing `to`. Returns 0 or errno. Where the
+// file system has no RENAME_NOREPLACE (some FUSE, NFS and 9p file systems), a hard link gives the
+// new name, failing as the rename would when it exists, and the old name is removed; only where
+// hard links are refused too (FAT, exFAT) is `to` checked before a plain rename, which leaves a
+// moment in which a file appearing under that name would be replaced.
 int renameWithoutReplacing(const char* from, const char* to) {
-  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
-  // A file system without RENAME_NOREPLACE: check, then rename.
+  int error = renameNoReplace(from, to);
+  if (!refusesCall(error)) return error;
+  error = linkNoReplace(from, to);
+  if (error == 0) {
+    if (unlink(from) == 0) return 0;
+    error = errno;
+    unlink(to);  // the old name stays the only one, as after a failed rename
+    return error;
+  }
+  if (!refusesCall(error) && error != EPERM) return error;
   struct stat existing {};
   if (lstat(to, &existing) == 0) return EEXIST;
   return rename(from, to) == 0 ? 0 : errno;
@@ -145,6 +178,40 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
       return failWithErrno(flushError);
     }
   }
+  return TRUE;
+}
+
+// Puts `replacement` in the place of `replaced`, which must exist; as on Windows, the file keeps
+// what belongs to the replaced one: here its owner and its permission bits (a settings file of
+// mode 0600 stays private). No backup is offered. The rename is made durable (the folder is
+// synchronised); a failure of that last step is not reported, since the file has been replaced.
+BOOL WINAPI ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LPCSTR backupFileName,
+                         DWORD, LPVOID, LPVOID) {
+  kernel32::BlockingCall blocking;
+  settleMissingEntryError();  // folders may change from here on
+  if (replacedFileName == nullptr || replacementFileName == nullptr || *replacedFileName == '\0' ||
+      *replacementFileName == '\0' || backupFileName != nullptr) {
+    return failWith(ERROR_INVALID_PARAMETER);
+  }
+  struct stat replaced {};
+  if (stat(replacedFileName, &replaced) != 0) return failWithErrnoForPath(errno, replacedFileName);
+  if (S_ISDIR(replaced.st_mode)) return failWith(ERROR_UNABLE_TO_REMOVE_REPLACED);
+  struct stat replacement {};
+  if (lstat(replacementFileName, &replacement) != 0) {
+    return failWithErrnoForPath(errno, replacementFileName);
+  }
+  // The owner first: a change of owner may clear the set-id bits that the mode then gives back.
+  // Only the superuser may give a file away; anyone else keeps their own file.
+  if (replacement.st_uid != replaced.st_uid || replacement.st_gid != replaced.st_gid) {
+    (void)!chown(replacementFileName, replaced.st_uid, replaced.st_gid);
+  }
+  if (chmod(replacementFileName, replaced.st_mode & 07777) != 0) {
+    return failWith(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+  }
+  if (rename(replacementFileName, replacedFileName) != 0) {
+    return failWith(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+  }
+  flushFolderOf(replacedFileName);
   return TRUE;
 }
 

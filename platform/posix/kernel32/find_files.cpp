@@ -1,6 +1,8 @@
 // The directory search FindFirstFileA / FindNextFileA / FindClose over opendir and stat.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -52,19 +54,39 @@ void fillFindData(const struct stat& status, const std::string& name, const std:
   std::memcpy(data.cFileName, name.data(), length);
 }
 
+// Fills `data` for the entry `name` that is listed but cannot be examined (a damaged inode, a
+// medium that went away): a folder when the listing says so, otherwise a file; size 0, no times.
+// The entry is reported all the same, so that the program can say it failed to copy it rather
+// than pass over it without a word.
+void fillUnexaminedData(const std::string& name, bool folder, WIN32_FIND_DATAA& data) {
+  std::memset(&data, 0, sizeof data);
+  DWORD attributes = folder ? FILE_ATTRIBUTE_DIRECTORY : 0;
+  if (name[0] == '.' && name != "." && name != "..") attributes |= FILE_ATTRIBUTE_HIDDEN;
+  data.dwFileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+  std::size_t length = std::min(name.size(), sizeof data.cFileName - 1);
+  std::memcpy(data.cFileName, name.data(), length);
+}
+
 // Returns the path of `name` inside `folder`.
 std::string entryPath(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 // Reports the next entry of `find` that still exists into `data`; returns false when none is
-// left. An entry removed since the search began is passed over.
+// left. An entry removed since the search began is passed over; one that is listed but cannot be
+// examined is reported (fillUnexaminedData).
 bool reportNext(FindObject& find, WIN32_FIND_DATAA& data) {
   while (find.next < find.names.size()) {
     const std::string& name = find.names[find.next++];
     std::string path = entryPath(find.folder, name);
     struct stat status {};
-    if (statEntry(path, status) != 0) continue;
+    int error = find.folderDescriptor >= 0 ? statEntryIn(find.folderDescriptor, name, path, status)
+                                           : statEntry(path, status);
+    if (error == ENOENT) continue;
+    if (error != 0) {
+      fillUnexaminedData(name, find.listedAsFolders.count(name) != 0, data);
+      return true;
+    }
     fillFindData(status, name, path, data);
     return true;
   }
@@ -77,11 +99,21 @@ DWORD listMatches(const std::string& pattern, FindObject& find) {
   if (const FaultHooks* hooks = faultHooks()) {
     if (auto error = hooks->onListFolder(absoluteNormalPath(find.folder))) return *error;
   }
-  DIR* folder = opendir(find.folder.c_str());
-  if (folder == nullptr) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : win32ErrorFromErrno(errno);
+  int descriptor = open(find.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : win32ErrorFromErrno(errno);
+  find.folderDescriptor = descriptor;
+  int listed = dup(descriptor);
+  DIR* folder = listed < 0 ? nullptr : fdopendir(listed);
+  if (folder == nullptr) {
+    int error = errno;
+    if (listed >= 0) close(listed);
+    return win32ErrorFromErrno(error);
+  }
   errno = 0;
   while (const dirent* entry = readdir(folder)) {
-    if (matchesWildcard(pattern, entry->d_name)) find.names.emplace_back(entry->d_name);
+    if (!matchesWildcard(pattern, entry->d_name)) continue;
+    find.names.emplace_back(entry->d_name);
+    if (entry->d_type == DT_DIR) find.listedAsFolders.insert(entry->d_name);
   }
   int error = errno;
   closedir(folder);

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,8 +41,19 @@ struct FileObject {
 // One FindFirstFileA handle: the matching names of one folder, in the order they are reported.
 struct FindObject {
   std::string folder;  // the folder part of the pattern, "." for none
+  // The folder listed, held open while the search lasts: its entries are examined in it, also
+  // when its file system has been unmounted or its medium has gone meanwhile. -1 for none.
+  int folderDescriptor = -1;
   std::vector<std::string> names;
+  std::set<std::string> listedAsFolders;  // the names the listing itself calls folders
   std::size_t next = 0;
+
+  FindObject() = default;
+  FindObject(const FindObject&) = delete;
+  FindObject& operator=(const FindObject&) = delete;
+  ~FindObject() {
+    if (folderDescriptor >= 0) ::close(folderDescriptor);
+  }
 };
 
 // Registers `file` unless its share mode or access conflicts with a handle already open on the

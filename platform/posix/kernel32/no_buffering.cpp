@@ -2,6 +2,7 @@
 #include "platform/posix/kernel32/no_buffering.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 #include <cstdint>
@@ -45,6 +46,27 @@ DWORD prepareUnbufferedTransfer(const FileObject& file, const void* buffer, std:
     posix_fadvise(file.descriptor, file.position, length, POSIX_FADV_DONTNEED);
   }
   return ERROR_SUCCESS;
+}
+
+bool directTransfersFit(int descriptor, std::uint32_t sectorBytes) {
+  struct statx status {};
+  if (statx(descriptor, "", AT_EMPTY_PATH, STATX_DIOALIGN, &status) != 0) return true;
+  if ((status.stx_mask & STATX_DIOALIGN) == 0) return true;
+  // Alignments are powers of two: one no larger than the sector divides it.
+  return status.stx_dio_offset_align != 0 && status.stx_dio_offset_align <= sectorBytes &&
+         status.stx_dio_mem_align <= sectorBytes;
+}
+
+bool readsPastCache(const FileObject& file) {
+  return file.unbufferedSectorBytes != 0 && !file.dropsCachedPages;
+}
+
+bool stopReadingPastCache(FileObject& file, std::uint32_t length) {
+  int flags = fcntl(file.descriptor, F_GETFL);
+  if (flags < 0 || fcntl(file.descriptor, F_SETFL, flags & ~O_DIRECT) != 0) return false;
+  file.dropsCachedPages = true;
+  if (length > 0) posix_fadvise(file.descriptor, file.position, length, POSIX_FADV_DONTNEED);
+  return true;
 }
 
 }  // namespace kernel32

@@ -29,4 +29,17 @@ std::uint32_t volumeSectorBytes(dev_t device);
 DWORD prepareUnbufferedTransfer(const FileObject& file, const void* buffer, std::uint32_t length,
                                 bool reads);
 
+// Returns false when the kernel tells (statx, STATX_DIOALIGN) that direct transfers of the open
+// file `descriptor` need a stricter alignment than `sectorBytes`, or offers none; true when they
+// fit or when the kernel does not tell.
+bool directTransfersFit(int descriptor, std::uint32_t sectorBytes);
+
+// Returns true when reads of `file` bypass the page cache (O_DIRECT).
+bool readsPastCache(const FileObject& file);
+
+// Takes O_DIRECT off `file`, whose file system refused an aligned read of `length` bytes at its
+// pointer, and marks it to drop the cached pages before each read from then on (the first of them
+// now). Returns false when the descriptor's flags cannot be changed.
+bool stopReadingPastCache(FileObject& file, std::uint32_t length);
+
 }  // namespace kernel32
