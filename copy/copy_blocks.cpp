@@ -209,7 +209,7 @@ void copyAllBytesInBlocks() {
   std::int64_t sectorStepsUntil = 0;
   while (offset < currentSize && !fileCopy.copyFailed) {
     if (isGivenUp(offset)) {
-      offset = copyGivenUpStretch(offset);
+      offset = copyGivenUpStretch(offset, currentSize);
       continue;
     }
     // The byte steps' first attempt at this byte; blocks begin where it succeeds, unless the byte

@@ -138,7 +138,9 @@ std::int64_t sectorBytes() {
   return std::clamp<std::int64_t>(unit, 1, kLargestSectorBytes);
 }
 
-bool isGivenUp(std::int64_t offset) { return offset < fileCopy.givenUpUntil; }
+bool isGivenUp(std::int64_t offset) {
+  return offset < fileCopy.givenUpUntil || (fileCopy.goneFrom >= 0 && offset >= fileCopy.goneFrom);
+}
 
 void noteBadByte(std::int64_t offset) {
   std::vector<MapRange>& bad = fileCopy.badRanges;

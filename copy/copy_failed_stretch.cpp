@@ -54,12 +54,15 @@ std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end) {
   // reads were refused, so the loop ends.
   while (at < end && !fileCopy.copyFailed) {
     if (isGivenUp(at)) {
-      finishByteAt(at++, false);
+      // Filled in blocks, within this stretch: the rest of a source that has gone may be large.
+      at = copyGivenUpStretch(at, end);
       continue;
     }
     const std::uint8_t* data = nullptr;
     std::int64_t arrived = readSectorWithRetries(at, readsLeft(at), data);
     if (fileCopy.unbufferedSource == INVALID_HANDLE_VALUE) return at;
+    // A source that has gone: the caller fills the rest, in blocks.
+    if (arrived == 0 && sourceGoneAfterFailedRead(at)) return at;
     if (arrived == 0) {
       // Unreadable: substituted, and the rest of its sector given up.
       finishByteAt(at++, false);

@@ -39,6 +39,9 @@ struct SingleFileCopy {
   // The bytes before this offset that lie in the sector of a byte that failed every read are
   // given up without being read.
   std::int64_t givenUpUntil = 0;
+  // The source has gone, or shrunk, from this offset on: every byte from it is given up unread
+  // (-1 while it has not).
+  std::int64_t goneFrom = -1;
   // The source's medium, examined at the first failed read (copy/copy_source_sectors.cpp).
   bool sourceMediumKnown = false;
   bool sourceOnDisk = false;      // the volume lies on a disk, which fails in sectors
@@ -158,20 +161,20 @@ void finishByteAt(std::int64_t offset, bool read);
 // delivered nothing, with the read's last error still in place. Decides whether the source is
 // gone (the last error, or that of GetFileSizeEx on fileCopy.source, says the file or its device
 // is gone) or has shrunk to `offset` bytes or fewer. If so, gives up every byte from `offset` to
-// currentSize (fileCopy.givenUpUntil := currentSize, so that the copy counts, substitutes and
+// currentSize (fileCopy.goneFrom := `offset`, so that the copy counts, substitutes and
 // writes each of them as unreadable without reading it), writes the notice "source gone at
 // NNNbytes" or "source shrank to NNNbytes" (the new size) and returns true; any read that
 // follows is to stop at once. Returns false for a read that failed on a bad spot, which is
 // retried as usual. Returns true without a second notice when `offset` is given up already.
 bool sourceGoneAfterFailedRead(std::int64_t offset);
 
-// Copies the bytes given up unread from `offset` (a byte given up) to fileCopy.givenUpUntil, or
-// until the copy fails, with every result the byte steps give for each of them (a substitute drawn
-// from copyRandom, counted in fileCopy.unreadableBytes, written with retries, read back when
-// verifyData is set, haltOnFirstError and write failures as there), but written and read back in
-// blocks: the rest of a source that has gone may be many megabytes. Returns the offset after the
-// last byte copied.
-std::int64_t copyGivenUpStretch(std::int64_t offset);
+// Copies the bytes given up unread from `offset` (a byte given up) to fileCopy.givenUpUntil (from
+// fileCopy.goneFrom on, to the end of the file), at most to `limit`, or until the copy fails, with
+// every result the byte steps give for each of them (a substitute drawn from copyRandom, counted in
+// fileCopy.unreadableBytes, written with retries, read back when verifyData is set,
+// haltOnFirstError and write failures as there), but written and read back in blocks: the rest of a
+// source that has gone may be many megabytes. Returns the offset after the last byte copied.
+std::int64_t copyGivenUpStretch(std::int64_t offset, std::int64_t limit);
 
 // Blocks over healthy stretches (copy/copy_blocks.cpp, copy/copy_block_verify.cpp) --------------
 

@@ -130,6 +130,8 @@ void copyPhase() {
       size = std::min(size * 2, largest);
     }
     if (at < end && !fileCopy.copyFailed) {
+      // A source that is gone or has shrunk is read no more: the retry phase fills the rest.
+      if (sourceGoneAfterFailedRead(at)) return;
       if (arrived == 0) noteFailedRead(at, end - at);
       if (!inPastCacheWindow(at) && readsFailedStretchesBySector()) {
         pastCacheWindows.insert(at / kWindowBytes);
@@ -158,8 +160,9 @@ std::int64_t trimForward(std::int64_t at, std::int64_t until, std::int64_t unit)
     std::int64_t end = std::min(until, (at / unit + 1) * unit);
     std::int64_t arrived = readForTrim(at, end, data);
     if (arrived > 0) copyArrivedAt(at, at + arrived, data);
-    if (arrived == 0) noteFailedRead(at, end - at);
     at += arrived;
+    if (at < end && sourceGoneAfterFailedRead(at)) break;
+    if (arrived == 0) noteFailedRead(at, end - at);
     if (at < end) break;
   }
   return at;
@@ -187,6 +190,7 @@ std::int64_t trimBackward(std::int64_t lower, std::int64_t until, std::int64_t u
         bySector ? readForTrim(start, until, data) : readThroughCache(start, until, data);
     bySector = bySector && readsFailedStretchesBySector();
     if (arrived < until - start) {
+      if (sourceGoneAfterFailedRead(start + arrived)) break;
       if (arrived == 0) noteFailedRead(start, until - start);
       if (chunk == unit) break;
       // Over bytes never tried a failed block is halved; over those a failed read covered, the
@@ -203,8 +207,11 @@ std::int64_t trimBackward(std::int64_t lower, std::int64_t until, std::int64_t u
 // Trims the area: reads forward from its start and backward from its end until a read fails at
 // each edge; what is left between is marked for the retry phase.
 void trimArea(MapRange area) {
+  // Nothing more is read from a source that has gone (every byte left is given up).
+  if (fileCopy.goneFrom >= 0) return;
   std::int64_t unit = trimUnit();
   std::int64_t at = trimForward(area.start, area.end, unit);
+  if (fileCopy.goneFrom >= 0) return;
   // The unit where the forward reads stopped failed already: the backward reads stop before it.
   std::int64_t lower = std::min(area.end, std::max(at, (at / unit + 1) * unit));
   if (at >= area.end) lower = area.end;
@@ -231,11 +238,14 @@ void retryArea(std::int64_t start, std::int64_t end) {
   // Every byte from `start` to `at` is finished as the byte steps finish it; each pass finishes
   // one byte.
   while (at < end && !fileCopy.copyFailed) {
+    if (isGivenUp(at)) {
+      // Filled in blocks, within this area: the rest of a source that has gone may be large.
+      at = copyGivenUpStretch(at, end);
+      continue;
+    }
     bool read = false;
-    if (!isGivenUp(at)) {
-      for (std::int64_t left = readsLeft(at); left > 0 && !read; --left) {
-        read = readSourceByteOnce(at);
-      }
+    for (std::int64_t left = readsLeft(at); left > 0 && !read && !isGivenUp(at); --left) {
+      read = readSourceByteOnce(at);
     }
     finishByteAt(at++, read);
   }
@@ -269,7 +279,8 @@ void copyAllBytesInPhases() {
   if (fileCopy.map.nextArea(0).start < currentSize && !fileCopy.copyFailed) {
     fileCopy.phase = RescuePhase::trimming;
     writeMapFile(true);
-    forEachArea(trimArea);
+    // Nothing is read from a source that has gone (every byte left is given up).
+    if (fileCopy.goneFrom < 0) forEachArea(trimArea);
     fileCopy.phase = RescuePhase::retrying;
     writeMapFile(true);
     forEachArea([](MapRange area) { retryArea(area.start, area.end); });

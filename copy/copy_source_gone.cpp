@@ -43,9 +43,9 @@ bool isGoneError(DWORD error) {
 }
 
 // Gives up every byte of the source that is still to be copied, and writes `why` as a notice.
-// Changes fileCopy.givenUpUntil.
-void giveUpRestOfFile(const ShortText& why) {
-  fileCopy.givenUpUntil = currentSize;
+// Changes fileCopy.goneFrom.
+void giveUpRestOfFile(const ShortText& why, std::int64_t offset) {
+  fileCopy.goneFrom = fileCopy.goneFrom < 0 ? offset : std::min(fileCopy.goneFrom, offset);
   writeLogEntry(why, LogEntryKind::notice);
 }
 
@@ -94,8 +94,9 @@ void drawOnlyUpTo(std::int64_t first, std::int64_t keep, const std::mt19937& bef
 
 }  // namespace
 
-std::int64_t copyGivenUpStretch(std::int64_t offset) {
-  std::int64_t end = std::min(fileCopy.givenUpUntil, currentSize);
+std::int64_t copyGivenUpStretch(std::int64_t offset, std::int64_t limit) {
+  bool gone = fileCopy.goneFrom >= 0 && offset >= fileCopy.goneFrom;
+  std::int64_t end = std::min({gone ? currentSize : fileCopy.givenUpUntil, currentSize, limit});
   // Invariant: every byte before `offset` is copied as the byte steps copy a byte given up; the
   // loop ends at `end` or when the copy fails.
   while (offset < end && !fileCopy.copyFailed) {
@@ -131,16 +132,16 @@ std::int64_t copyGivenUpStretch(std::int64_t offset) {
 bool sourceGoneAfterFailedRead(std::int64_t offset) {
   if (isGivenUp(offset)) return true;
   if (isGoneError(GetLastError())) {
-    giveUpRestOfFile("source gone at " + decimalText(offset) + "bytes");
+    giveUpRestOfFile("source gone at " + decimalText(offset) + "bytes", offset);
     return true;
   }
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(fileCopy.source, &size)) {
     if (!isGoneError(GetLastError())) return false;
-    giveUpRestOfFile("source gone at " + decimalText(offset) + "bytes");
+    giveUpRestOfFile("source gone at " + decimalText(offset) + "bytes", offset);
     return true;
   }
   if (size.QuadPart > offset) return false;
-  giveUpRestOfFile("source shrank to " + decimalText(size.QuadPart) + "bytes");
+  giveUpRestOfFile("source shrank to " + decimalText(size.QuadPart) + "bytes", offset);
   return true;
 }

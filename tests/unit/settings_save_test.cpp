@@ -162,8 +162,8 @@ TEST_F(SettingsSave, CopySubfoldersLineIsAFlagLineWrittenLastOnlyWhenSet) {
     std::vector<std::string> lastLines;
   };
   const Row kRows[] = {
-      {"copySubfolders: yes", 1, true, {"saveDestinyFolder: no", "copySubfolders: yes"}},
-      {"copySubfolders: no", 1, false, {"saveSourceFile: no", "saveDestinyFolder: no"}},
+      {"copySubfolders: yes", 0, true, {"saveDestinyFolder: no", "copySubfolders: yes"}},
+      {"copySubfolders: no", 0, false, {"saveSourceFile: no", "saveDestinyFolder: no"}},
       {"copySubfolders: YES", 512, true, {"sectorSize: 512", "copySubfolders: yes"}},
       {"copySubfolders: no ", 512, true, {"sectorSize: 512", "copySubfolders: yes"}},
       {"copySubfolders: no", 512, false, {"saveDestinyFolder: no", "sectorSize: 512"}}};
@@ -174,7 +174,7 @@ TEST_F(SettingsSave, CopySubfoldersLineIsAFlagLineWrittenLastOnlyWhenSet) {
     EXPECT_EQ(row.copySubfolders, settings.copySubfolders) << row.line;
     saveSettingsFile();
     std::vector<std::string> lines = linesOf(settingsFileBytes());
-    std::size_t expected = 37 + (row.sectorSize != 1 ? 1 : 0) + (row.copySubfolders ? 1 : 0);
+    std::size_t expected = 37 + (row.sectorSize != 0 ? 1 : 0) + (row.copySubfolders ? 1 : 0);
     ASSERT_EQ(expected, lines.size()) << row.line;
     EXPECT_EQ(row.lastLines, std::vector<std::string>(lines.end() - 2, lines.end())) << row.line;
   }
