@@ -144,6 +144,7 @@ bool isGivenUp(std::int64_t offset) {
 
 void noteBadByte(std::int64_t offset) {
   std::vector<MapRange>& bad = fileCopy.badRanges;
+  if (!bad.empty() && offset < bad.back().end) return;  // noted already
   if (!bad.empty() && bad.back().end == offset) {
     ++bad.back().end;
   } else {

@@ -36,14 +36,29 @@ bool writeWholeFile(const std::string& path, const std::string& text) {
   return CloseHandle(file) && whole;
 }
 
-}  // namespace
+// How many numbered names are tried after the plain one when a file of the map's name exists.
+constexpr int kMapNameCount = 100;
 
-void writeMapFile(bool now) {
-  std::string mapFile = mapNameOf(fileCopy.temporaryFile);
-  DWORD tick = GetTickCount();
-  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < kMapIntervalMs)) return;
-  // What the map calls done must be on the medium before the map says so.
-  if (!FlushFileBuffers(fileCopy.destination)) return;
+// Claims a name for the map of this copy: the plain one, or the first free numbered one, created
+// empty so that no file of the user's is ever replaced. Returns the name, empty when none is free.
+std::string claimMapName() {
+  std::string base = mapNameOf(fileCopy.temporaryFile);
+  for (int number = 0; number <= kMapNameCount; ++number) {
+    std::string name = number == 0 ? base : base + std::to_string(number);
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return name;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
+  }
+  return {};
+}
+
+// Replaces the map at `mapFile` with the map in memory; returns true when it was replaced whole.
+bool replaceMap(const std::string& mapFile) {
   std::vector<std::string> comments = {
       "Mapfile. Created by sorvel",
       "source: " + fileCopy.sourceFile,
@@ -53,11 +68,24 @@ void writeMapFile(bool now) {
   std::string temporary = mapFile + std::string(kMapTemporarySuffix);
   if (writeWholeFile(temporary, text) &&
       MoveFileExA(temporary.c_str(), mapFile.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    fileCopy.mapFile = mapFile;
+    return true;
+  }
+  DeleteFileA(temporary.c_str());
+  return false;
+}
+
+}  // namespace
+
+void writeMapFile(bool now) {
+  DWORD tick = GetTickCount();
+  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < kMapIntervalMs)) return;
+  // What the map calls done must be on the medium before the map says so.
+  if (!FlushFileBuffers(fileCopy.destination)) return;
+  if (fileCopy.mapFile.empty()) fileCopy.mapFile = claimMapName();
+  if (fileCopy.mapFile.empty()) return;
+  if (replaceMap(fileCopy.mapFile)) {
     fileCopy.mapChanged = false;
     fileCopy.mapWrittenAt = tick;
-  } else {
-    DeleteFileA(temporary.c_str());
   }
 }
 
@@ -73,10 +101,11 @@ void finishMapFile(bool renamed) {
   // replacing a file of that name.
   bool keep = renamed && settings.saveDamageMap && fileCopy.unreadableBytes > 0;
   if (keep) {
+    // The copy is closed and has its real name: the map says so without another flush.
     std::string kept = fileCopy.destinationFile + std::string(kMapSuffix);
     fileCopy.phase = RescuePhase::finished;
-    writeMapFile(true);
-    if (MoveFileExA(fileCopy.mapFile.c_str(), kept.c_str(), 0)) return;
+    replaceMap(fileCopy.mapFile);
+    if (fileCopy.mapFile == kept || MoveFileExA(fileCopy.mapFile.c_str(), kept.c_str(), 0)) return;
   }
   if (renamed) DeleteFileA(fileCopy.mapFile.c_str());
 }

@@ -56,6 +56,7 @@ std::int64_t drawSubstitutes(std::int64_t first, std::int64_t end) {
   substitutes.clear();
   for (std::int64_t at = first; at < end; ++at) {
     substituteUnreadableByte();
+    noteBadByte(at);
     substitutes.push_back(fileCopy.dataByte);
     if (fileCopy.copyFailed) return at + 1;
   }
