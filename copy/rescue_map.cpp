@@ -2,8 +2,24 @@
 #include "copy/rescue_map.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
+#include <cstdint>
+
+namespace {
+
+// Returns `value` as "0x" and at least eight upper-case hexadecimal digits, as the mapfile
+// writes positions and sizes.
+std::string hexText(std::uint64_t value) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), kDigits[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  if (digits.size() < 8) digits.insert(0, 8 - digits.size(), '0');
+  return "0x" + digits;
+}
+
+}  // namespace
 
 RescueMap::RescueMap(std::int64_t size, RangeState state) : size_(std::max<std::int64_t>(0, size)) {
   if (size_ > 0) ranges_.push_back(MapRange{0, size_, state});
@@ -71,19 +87,15 @@ MapRange RescueMap::nextArea(std::int64_t from) const {
 std::string RescueMap::text(const std::vector<std::string>& comments, std::int64_t position,
                             RescuePhase phase) const {
   std::string out;
-  char line[96];
   for (const std::string& comment : comments) out += "# " + comment + "\n";
   out += "# current_pos  current_status  current_pass\n";
-  std::snprintf(line, sizeof line, "0x%08" PRIX64 "     %c               1\n",
-                static_cast<std::uint64_t>(position), static_cast<char>(phase));
-  out += line;
+  out += hexText(static_cast<std::uint64_t>(position)) + "     " + static_cast<char>(phase) +
+         "               1\n";
   out += "#      pos        size  status\n";
   for (const MapRange& range : ranges_) {
-    std::snprintf(line, sizeof line, "0x%08" PRIX64 "  0x%08" PRIX64 "  %c\n",
-                  static_cast<std::uint64_t>(range.start),
-                  static_cast<std::uint64_t>(range.end - range.start),
-                  static_cast<char>(range.state));
-    out += line;
+    out += hexText(static_cast<std::uint64_t>(range.start)) + "  " +
+           hexText(static_cast<std::uint64_t>(range.end - range.start)) + "  " +
+           static_cast<char>(range.state) + "\n";
   }
   return out;
 }
