@@ -267,6 +267,15 @@ void finishMapFile(bool renamed);
 // read-back handle (fileCopy.readBack, FILE_FLAG_NO_BUFFERING) when the copy has none yet.
 void flushWrittenBytes();
 
+// Returns true when `bytes` is a power of two from 1 to kLargestSectorBytes: a sector size a
+// volume may tell.
+bool plausibleSector(std::int64_t bytes);
+
+// Returns an address in `storage` aligned to `sector` and at least to a memory page, with `bytes`
+// bytes after it; valid until `storage` is used again.
+std::uint8_t* alignedBuffer(std::vector<std::uint8_t>& storage, std::int64_t bytes,
+                            std::int64_t sector);
+
 // Returns the sector size of the destination's volume, in which the read-back reads.
 std::int64_t readBackSectorBytes();
 

@@ -22,11 +22,6 @@ constexpr DWORD kVolumePathBytes = 1024;
 // buffers.
 std::vector<std::uint8_t> storage;
 
-// Returns true when `bytes` is a power of two from 1 to kLargestSectorBytes.
-bool plausibleSector(std::int64_t bytes) {
-  return bytes > 0 && bytes <= kLargestSectorBytes && (bytes & (bytes - 1)) == 0;
-}
-
 // Returns the sector size of the volume holding `path`, or kAssumedSectorBytes when the volume
 // cannot be asked.
 std::int64_t sectorOfVolume(const std::string& path) {
@@ -68,13 +63,22 @@ std::int64_t readBackSectorBytes() {
   return fileCopy.readBackSector;
 }
 
-std::uint8_t* readBackBuffer(std::int64_t bytes) {
-  std::int64_t alignment = std::max(readBackSectorBytes(), kPageBytes);
+bool plausibleSector(std::int64_t bytes) {
+  return bytes > 0 && bytes <= kLargestSectorBytes && (bytes & (bytes - 1)) == 0;
+}
+
+std::uint8_t* alignedBuffer(std::vector<std::uint8_t>& storage, std::int64_t bytes,
+                            std::int64_t sector) {
+  std::int64_t alignment = std::max(sector, kPageBytes);
   std::size_t needed = static_cast<std::size_t>(bytes + alignment);
   if (storage.size() < needed) storage.resize(needed);
   auto address = reinterpret_cast<std::uintptr_t>(storage.data());
   std::uintptr_t aligned = (address + alignment - 1) / alignment * alignment;
   return storage.data() + (aligned - address);
+}
+
+std::uint8_t* readBackBuffer(std::int64_t bytes) {
+  return alignedBuffer(storage, bytes, readBackSectorBytes());
 }
 
 std::int64_t readBackSectors(std::uint8_t* into, std::int64_t start, std::int64_t limit) {

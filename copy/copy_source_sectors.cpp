@@ -24,11 +24,6 @@ constexpr DWORD kVolumePathBytes = 1024;
 // The sectors read, at an aligned address; kept from file to file.
 std::vector<std::uint8_t> storage;
 
-// Returns true when `bytes` is a power of two from 1 to kLargestSectorBytes.
-bool plausibleSector(std::int64_t bytes) {
-  return bytes > 0 && bytes <= kLargestSectorBytes && (bytes & (bytes - 1)) == 0;
-}
-
 // Returns the system's page size, the unit in which a read through the cache fails.
 std::int64_t pageBytes() {
   SYSTEM_INFO system{};
@@ -58,12 +53,7 @@ void examineSourceVolume() {
 
 // Returns a sector-aligned buffer of at least `bytes` bytes, valid until the next call.
 std::uint8_t* sectorBuffer(std::int64_t bytes) {
-  std::int64_t alignment = std::max(fileCopy.sourceSector, kAssumedPageBytes);
-  std::size_t needed = static_cast<std::size_t>(bytes + alignment);
-  if (storage.size() < needed) storage.resize(needed);
-  auto address = reinterpret_cast<std::uintptr_t>(storage.data());
-  std::uintptr_t aligned = (address + alignment - 1) / alignment * alignment;
-  return storage.data() + (aligned - address);
+  return alignedBuffer(storage, bytes, fileCopy.sourceSector);
 }
 
 // Closes the unbuffered handle: its reads are refused, and the cache serves instead.
