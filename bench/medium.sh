@@ -7,7 +7,9 @@
 mount_medium() {
   mkdir -p "$2"
   rm -f "$work/counts"
-  "$medium" --rules "$1" --counts "$work/counts" "$work/disc" "$2" &
+  # medium_flags: further options of the medium (an array), such as --trace FILE.
+  "$medium" ${medium_flags[@]+"${medium_flags[@]}"} --rules "$1" --counts "$work/counts" \
+    "$work/disc" "$2" &
   medium_pid=$!
   for _ in $(seq 100); do
     grep -q " $2 fuse" /proc/mounts && { mounted="$2"; return 0; }

@@ -7,7 +7,6 @@
 // the bytes, counters and log entries are theirs.
 #include <algorithm>
 #include <cstdint>
-#include <set>
 #include <vector>
 
 #include "copy/copy_job.h"
@@ -18,8 +17,7 @@
 namespace {
 
 // The largest unit in which the system's cache refuses reads around a bad sector (a large
-// folio): once a read through the cache failed in such a window, the copy reads the rest of the
-// window past the cache.
+// folio); blocks never cross its boundaries.
 constexpr std::int64_t kWindowBytes = 1 << 20;
 // The first skip after a failed read, and the alignment of the reads after a skip.
 constexpr std::int64_t kFirstSkipBytes = 64 << 10;
@@ -29,17 +27,14 @@ constexpr std::int64_t kSkipsPerFile = 100;
 
 // The bytes read through the cache; kept from file to file.
 std::vector<std::uint8_t> cachedBlock;
-// The windows of the file in which a read through the cache failed.
-std::set<std::int64_t> pastCacheWindows;
+// Once a read through the cache failed, the medium is known to fail: the rest of the copy phase
+// reads past the cache, since each failed read through it costs the drive a second failed read
+// (the read-ahead's and the read's own) and refuses a whole cache unit.
+bool copyPastCache = false;
 
 // Returns `value` rounded up to a multiple of `unit`.
 std::int64_t roundUp(std::int64_t value, std::int64_t unit) {
   return (value + unit - 1) / unit * unit;
-}
-
-// Returns true when the byte at `offset` is read past the cache.
-bool inPastCacheWindow(std::int64_t offset) {
-  return !pastCacheWindows.empty() && pastCacheWindows.count(offset / kWindowBytes) > 0;
 }
 
 // Reads the source bytes start..end-1 through the cache in one call; returns how many arrived
@@ -61,10 +56,10 @@ std::int64_t readThroughCache(std::int64_t start, std::int64_t end, const std::u
   return arrived;
 }
 
-// Reads the source bytes start..end-1 for the copy phase: past the cache in a window where the
-// cache failed, through it elsewhere.
+// Reads the source bytes start..end-1 for the copy phase: through the cache until a read failed,
+// past it afterwards.
 std::int64_t readForCopy(std::int64_t start, std::int64_t end, const std::uint8_t*& data) {
-  if (inPastCacheWindow(start) && readsFailedStretchesBySector()) {
+  if (copyPastCache && readsFailedStretchesBySector()) {
     std::int64_t arrived = readSourcePastCache(start, end, data);
     // Refused by the file system: the cache serves instead.
     if (arrived > 0 || fileCopy.unbufferedSource != INVALID_HANDLE_VALUE) return arrived;
@@ -133,9 +128,7 @@ void copyPhase() {
       // A source that is gone or has shrunk is read no more: the retry phase fills the rest.
       if (sourceGoneAfterFailedRead(at)) return;
       if (arrived == 0) noteFailedRead(at, end - at);
-      if (!inPastCacheWindow(at) && readsFailedStretchesBySector()) {
-        pastCacheWindows.insert(at / kWindowBytes);
-      }
+      if (!copyPastCache && readsFailedStretchesBySector()) copyPastCache = true;
       markMap(at, end, RangeState::notTrimmed);
       skip = skip == 0 ? std::max(kFirstSkipBytes, sectorBytes()) : std::min(skip * 2, largestSkip);
       at = landingAfter(end, skip);
@@ -273,7 +266,7 @@ void forEachArea(Step step) {
 void copyAllBytesInPhases() {
   fileCopy.map = RescueMap(currentSize, RangeState::notTried);
   fileCopy.mapWrittenAt = GetTickCount();
-  pastCacheWindows.clear();
+  copyPastCache = false;
   fileCopy.phase = RescuePhase::copying;
   copyPhase();
   if (fileCopy.map.nextArea(0).start < currentSize && !fileCopy.copyFailed) {

@@ -20,6 +20,10 @@
 // O_DIRECT fails with EINVAL, as on a file system that offers no direct I/O.
 //
 //   sorvel_medium --writable [--refuse-direct] [--rules FILE] [--counts FILE] FOLDER MOUNTPOINT
+//
+// With --trace FILE every read of a served file adds a line "OFFSET DELIVERED FAILED NAME" to
+// FILE, in the order the reads came (DELIVERED bytes from OFFSET; FAILED 1 for a read answered
+// with EIO), so that a benchmark can tell which failed reads came before a byte was first read.
 #define FUSE_USE_VERSION 31
 
 #include <dirent.h>
@@ -54,6 +58,7 @@ constexpr std::uint64_t kControlFileHandle = ~0ull;
 struct Medium {
   std::string folder;      // the served folder, without a trailing "/"
   std::string countsFile;  // where the report goes at unmount; empty for none
+  std::FILE* trace = nullptr;  // --trace: a line per read of a file, in the order they came
   std::vector<FaultRule> rules;
   std::map<std::string, FileReads> files;  // the reads of each file, by rule name
   std::uint64_t refusedWrites = 0;
@@ -99,6 +104,7 @@ void* mediumInit(fuse_conn_info* connection, fuse_config* config) {
 
 void mediumDestroy(void* data) {
   Medium& m = *static_cast<Medium*>(data);
+  if (m.trace != nullptr) std::fclose(m.trace);
   if (m.countsFile.empty()) return;
   std::ofstream out(m.countsFile, std::ios::trunc);
   out << countsReport(m.rules, m.files, m.refusedWrites);
@@ -209,6 +215,11 @@ int mediumRead(const char* path, char* buffer, size_t size, off_t offset, fuse_f
     plan = planRead(m.rules, ruleName(path), static_cast<std::uint64_t>(offset), size,
                     static_cast<std::uint64_t>(st.st_size));
     countFileRead(m.files, ruleName(path), plan);
+    if (m.trace != nullptr) {
+      std::fprintf(m.trace, "%lld %llu %d %s\n", static_cast<long long>(offset),
+                   static_cast<unsigned long long>(plan.fails ? 0 : plan.deliver),
+                   plan.fails ? 1 : 0, ruleName(path).c_str());
+    }
   }
   if (plan.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(plan.delayMs));
   if (plan.fails) return -EIO;
@@ -369,6 +380,9 @@ bool readCommandLine(int argc, char** argv, Medium& m, std::string& mountPoint) 
       (arg == "--writable" ? m.writable : m.refusesDirect) = true;
     } else if ((arg == "--rules" || arg == "--counts") && i + 1 < argc) {
       (arg == "--rules" ? rulesFile : m.countsFile) = argv[++i];
+    } else if (arg == "--trace" && i + 1 < argc) {
+      m.trace = std::fopen(argv[++i], "w");
+      if (m.trace == nullptr) return false;
     } else {
       positional.push_back(arg);
     }
