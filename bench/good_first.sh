@@ -16,28 +16,9 @@ build="${SORVEL_BENCH_BUILD:-build/bench-speed}"
 depth=16
 program="$PWD/$build/bench_speed"
 medium="$PWD/$build/sorvel_medium"
-if ! command -v ddrescue >/dev/null; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends gddrescue >/dev/null
-fi
-work="$(mktemp -d "${SORVEL_RESCUE_DIR:-/var/tmp}/sorvel-good.XXXXXX")"
-mounted=""
-medium_pid=""
 source bench/medium.sh
 source bench/loop_medium.sh
-if ! loop_medium_usable; then
-  echo "skipped: this machine cannot attach the test medium to a loop device (root, FUSE, loop)"
-  rm -rf "$work"
-  exit 0
-fi
-cleanup() {
-  detach_all
-  if [ -n "$mounted" ]; then fusermount3 -u "$mounted" 2>/dev/null || true; fi
-  if [ -n "$medium_pid" ]; then wait "$medium_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DSORVEL_TESTS=ON >/dev/null
-cmake --build "$build" -j 2 --target bench_speed sorvel_medium >/dev/null
+loop_bench_start
 size=$((mib << 20))
 head -c "$size" /dev/urandom | tr '\000' '\001' >"$work/data.bin"
 make_image $((mib + 24)) data.bin "$work/data.bin"

@@ -6,6 +6,35 @@
 # $work/disc. Needs root, loop devices and FUSE: loop_medium_usable says whether the machine has
 # them.
 
+# loop_bench_start: the start of a benchmark on this medium: installs ddrescue when missing, makes
+# $work (in SORVEL_RESCUE_DIR, /var/tmp by default), exits with a message where the machine cannot
+# attach the medium, arms the cleanup and builds bench_speed and sorvel_medium in $build.
+loop_bench_start() {
+  if ! command -v ddrescue >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends gddrescue \
+      >/dev/null
+  fi
+  work="$(mktemp -d "${SORVEL_RESCUE_DIR:-/var/tmp}/sorvel-loop.XXXXXX")"
+  mounted=""
+  medium_pid=""
+  if ! loop_medium_usable; then
+    echo "skipped: this machine cannot attach the test medium to a loop device (root, FUSE, loop)"
+    rm -rf "$work"
+    exit 0
+  fi
+  trap loop_bench_cleanup EXIT
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DSORVEL_TESTS=ON >/dev/null
+  cmake --build "$build" -j 2 --target bench_speed sorvel_medium >/dev/null
+}
+
+# loop_bench_cleanup: detaches and unmounts whatever is left, and removes $work.
+loop_bench_cleanup() {
+  detach_all
+  if [ -n "$mounted" ]; then fusermount3 -u "$mounted" 2>/dev/null || true; fi
+  if [ -n "$medium_pid" ]; then wait "$medium_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+
 # loop_medium_usable: true when this machine can build and attach the medium.
 loop_medium_usable() {
   [ "$(id -u)" = 0 ] && [ -e /dev/fuse ] && command -v fusermount3 >/dev/null &&

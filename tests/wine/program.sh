@@ -14,17 +14,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../e2e/lib/e2e.sh"
 source "$here/lib/wine.sh"
 
-if [ $# -ne 4 ]; then
-  echo "usage: $0 LINUX_SORVEL STATE_DIR WIN32_BUILD WIN64_BUILD" >&2
-  exit 2
-fi
-e2e_setup wine_program "$1"
-linuxProgram="$SORVEL"
-wine_setup "$2" "$3" "$4"
-windowsProgram="$(wine_program sorvel.exe)" || exit 1
-wine_prepare_prefix
-e2e_start_xvfb
-chmod 755 "$E2E_DIR"
+wine_start_programs wine_program "$@"
 
 # ---- the input: a folder of files, the same for both programs --------------------------------
 # Names whose order is the same in a byte-wise and a case-insensitive sort: the order of a

@@ -21,6 +21,26 @@ WINE_SERVER=""
 WINE_BUILD=""
 WINE_BITS=""
 
+# wine_start_programs NAME ARGS...: the start of a test that runs the Linux program against the
+# Windows one (ARGS: LINUX_SORVEL STATE_DIR WIN32_BUILD WIN64_BUILD): sets up the test NAME, the
+# build and the prefix, starts Xvfb, and sets linuxProgram and windowsProgram. Exits 2 on a usage
+# error.
+wine_start_programs() {
+  local name="$1"
+  shift
+  if [ $# -ne 4 ]; then
+    echo "usage: $0 LINUX_SORVEL STATE_DIR WIN32_BUILD WIN64_BUILD" >&2
+    exit 2
+  fi
+  e2e_setup "$name" "$1"
+  linuxProgram="$SORVEL"
+  wine_setup "$2" "$3" "$4"
+  windowsProgram="$(wine_program sorvel.exe)" || exit 1
+  wine_prepare_prefix
+  e2e_start_xvfb
+  chmod 755 "$E2E_DIR"
+}
+
 # wine_setup STATE_DIR WIN32_BUILD WIN64_BUILD: chooses the loader and the Windows build folder
 # (WINE_LOADER, WINE_SERVER, WINE_BUILD, WINE_BITS), the user that runs Wine and the prefix
 # STATE_DIR/prefix. Skips the test when Wine can run nothing here.
