@@ -7,14 +7,15 @@
 #include <vector>
 
 #include "copy/copy_job.h"
+#include "copy/copy_knobs.h"
 #include "copy/copy_one_file.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
 
+std::int64_t mapIntervalMs = kMapIntervalMs;
+
 namespace {
 
-// The most milliseconds between two writes of the map while it changes.
-constexpr DWORD kMapIntervalMs = 3000;
 constexpr std::string_view kMapTemporarySuffix = ".tmp";
 
 // Writes `text` to `path` whole; returns true when every byte was written and the file closed.
@@ -72,7 +73,7 @@ std::string mapFileOf(const std::string& temporary) {
 
 bool writeMapFile(bool now) {
   DWORD tick = GetTickCount();
-  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < kMapIntervalMs)) {
+  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < mapIntervalMs)) {
     return !fileCopy.mapChanged;
   }
   // What the map calls done must be on the medium before the map says so.
