@@ -19,6 +19,7 @@ namespace {
 constexpr std::string_view kMapTemporarySuffix = ".tmp";
 
 // Writes `text` to `path` whole; returns true when every byte was written and the file closed.
+// On failure the last error is the failed call's (a full disk tells so).
 bool writeWholeFile(const std::string& path, const std::string& text) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -26,7 +27,10 @@ bool writeWholeFile(const std::string& path, const std::string& text) {
   DWORD written = 0;
   bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                written == text.size() && FlushFileBuffers(file);
-  return CloseHandle(file) && whole;
+  DWORD error = GetLastError();
+  bool closed = CloseHandle(file);
+  if (!whole) SetLastError(error);
+  return closed && whole;
 }
 
 // Claims the map's name for this copy, created empty so that no file of the user's is ever
@@ -58,7 +62,9 @@ bool replaceMap(const std::string& mapFile) {
       MoveFileExA(temporary.c_str(), mapFile.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return true;
   }
+  DWORD error = GetLastError();
   DeleteFileA(temporary.c_str());
+  SetLastError(error);
   return false;
 }
 

@@ -192,6 +192,39 @@ TEST_F(CopyResume, GoesOnOnlyFromTheMapOfTheSameSource) {
   }
 }
 
+// On a full disk the map of a cut copy may find no room: the copy gives back its last bytes until
+// it fits, and a copy that holds nothing is removed; either way the next copy completes it.
+TEST_F(CopyResume, OnAFullDiskGivesBackItsLastBytesUntilTheMapFits) {
+  mapIntervalMs = kMapIntervalMs;  // no map is written before the write fails
+  std::string bytes = patternBytes(100000);
+  struct Case {
+    std::int64_t cutAt;  // the first byte the disk has no room for
+    int mapFailures;     // the writes of the map that find no room
+    std::int64_t kept;   // the bytes the cut copy keeps (-1: it is removed)
+  };
+  for (Case c : {Case{40000, 1, 32768}, Case{40000, 2, 16384}, Case{0, -1, -1}}) {
+    SCOPED_TRACE(c.cutAt);
+    faults::reset();
+    faults::failWrites(partPathOf("full.bin"), c.cutAt, -1, ERROR_DISK_FULL);
+    faults::failWrites(mapPathOf("full.bin") + ".tmp", 0, c.mapFailures, ERROR_DISK_FULL);
+    copy("full.bin", bytes);
+    EXPECT_FALSE(std::filesystem::exists(destinationPathOf("full.bin")));
+    EXPECT_EQ(c.kept >= 0, std::filesystem::exists(mapPathOf("full.bin")));
+    if (c.kept >= 0) {
+      EXPECT_EQ(bytes.substr(0, static_cast<std::size_t>(c.kept)),
+                contentOf(partPathOf("full.bin")));
+      RescueMap map = mapOf("full.bin", 100000);
+      EXPECT_EQ(RangeState::notTried, map.stateAt(c.kept));
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(partPathOf("full.bin")));
+    }
+    faults::reset();
+    copy("full.bin");
+    EXPECT_EQ(bytes, contentOf(destinationPathOf("full.bin")));
+    std::filesystem::remove(destinationPathOf("full.bin"));
+  }
+}
+
 // Returns the start of the "Copy of" entry of `name`.
 std::string copyOf(const std::string& name) { return "Copy of \"<B>" + name + "</B>\""; }
 
