@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "app/window_handles.h"
 #include "copy/copy_knobs.h"
 #include "copy/copy_walk.h"
 #include "copy/rescue_map.h"
@@ -225,6 +227,14 @@ TEST_F(CopyResume, OnAFullDiskGivesBackItsLastBytesUntilTheMapFits) {
   }
 }
 
+// The texts given to the second state line, in order.
+std::vector<std::string> secondLineTexts;
+
+LRESULT CALLBACK recordingSecondLine(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETTEXT) secondLineTexts.emplace_back(reinterpret_cast<const char*>(lParam));
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // Returns the start of the "Copy of" entry of `name`.
 std::string copyOf(const std::string& name) { return "Copy of \"<B>" + name + "</B>\""; }
 
@@ -240,6 +250,14 @@ TEST_F(CopyResume, RetriesDamagedFilesAfterTheOthersInTheirOrder) {
   faults::failReadRange(sourcePathOf("b.bin"), 100, 103, -1);
   faults::failReadRange(sourcePathOf("d.bin"), 29000, 29001, -1);
   sourcePattern = "*.bin";
+  settings.printProgress = true;
+  WNDCLASSA lineClass = {};
+  lineClass.lpfnWndProc = recordingSecondLine;
+  lineClass.lpszClassName = "recording second line";
+  ASSERT_NE(0, RegisterClassA(&lineClass));
+  stateLine2 = CreateWindowExA(0, "recording second line", "", WS_CHILD | WS_VISIBLE, 10, 380, 300,
+                               16, mainWindow, nullptr, nullptr, nullptr);
+  secondLineTexts.clear();
   JobTotals totals;
   ASSERT_TRUE(handleMatchingEntries("", totals));
   // The search reports the names in its own order; the test follows it.
@@ -290,6 +308,16 @@ TEST_F(CopyResume, RetriesDamagedFilesAfterTheOthersInTheirOrder) {
     EXPECT_FALSE(std::filesystem::exists(partPathOf(name))) << name;
     EXPECT_FALSE(std::filesystem::exists(mapPathOf(name))) << name;
   }
+  // The retries show which file's bad areas they read; the line is then given back.
+  std::vector<std::string> retrying;
+  for (const std::string& line : secondLineTexts) {
+    if (!line.empty()) retrying.push_back(line);
+  }
+  std::vector<std::string> expectedLines;
+  for (const std::string& name : damaged) expectedLines.push_back("Retrying bad areas of " + name);
+  EXPECT_EQ(expectedLines, retrying);
+  EXPECT_EQ("", headless::text(stateLine2));
+  stateLine2 = nullptr;
   EXPECT_EQ(4, totals.files);
   EXPECT_EQ(4 * 30000 - 8, totals.bytesRead);
   EXPECT_EQ(4 * 30000, totals.bytesWritten);
