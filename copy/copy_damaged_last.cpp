@@ -94,6 +94,7 @@ void retryWaitingCopies(JobTotals& totals) {
     if (settings.printDetail) describeFile();
     logCopyLine(currentName, currentEntry.attributes);
     if (reopenWaitingCopy()) {
+      showProgressSoFar();
       retryPhase();
       finishCopy();
     }

@@ -36,7 +36,11 @@ void copyAllBytes() {
   fileCopy.copyFailed = false;
   fileCopy.unreadableBytes = 0;
   fileCopy.sourcePosition = 0;  // a freshly opened file is read from its start
-  if (settings.showProgressBar) clearProgressBar();
+  if (fileCopy.resumed) {
+    showProgressSoFar();
+  } else if (settings.showProgressBar) {
+    clearProgressBar();
+  }
   // Stopped at its first unreadable byte, a copy must read front to back; one that goes on from an
   // interrupted copy reads only what its map leaves, in phases.
   if (!copyByteByByte && settings.haltOnFirstError && !fileCopy.resumed) {

@@ -360,6 +360,10 @@ void showProgress();
 // fileCopy.lastPercent (above fileBytesRead, at most currentSize), or -1 when it cannot rise.
 std::int64_t nextRiseOfPercentage();
 
+// Shows the percentage of the bytes counted so far (of a copy that goes on from an earlier one) at
+// once: in stateLine3 and the title, and on a bar filled up to it; clears the bar first.
+void showProgressSoFar();
+
 // Clears the progress bar to white.
 void clearProgressBar();
 

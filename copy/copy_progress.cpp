@@ -69,14 +69,19 @@ void drawProgressStep(std::uint8_t percent) {
   if (draw(copyRandom) == 0) paintBar(kProgressBarLeft, barColumn(percent + 1), kFilledColour);
 }
 
-// Shows `percent` in stateLine3 and, as the options say, in the title and on the bar.
-void showPercentage(std::uint8_t percent) {
+// Shows `percent` in stateLine3 and, when updateTitle is set, in the title.
+void showPercentageText(std::uint8_t percent) {
   ShortText shown = percentText(percent);
   SetWindowTextA(stateLine3, zeroTerminated(shown).bytes);
   if (settings.updateTitle) {
     ShortText title = "sorvel (" + currentName + " " + shown + ")";
     SetWindowTextA(mainWindow, zeroTerminated(title).bytes);
   }
+}
+
+// Shows `percent` in stateLine3 and, as the options say, in the title and on the bar.
+void showPercentage(std::uint8_t percent) {
+  showPercentageText(percent);
   if (settings.showProgressBar) drawProgressStep(percent);
 }
 
@@ -123,6 +128,17 @@ std::int64_t nextRiseOfPercentage() {
   std::int64_t count = target * wholes + (target * rest + kFullPercent - 1) / kFullPercent;
   // A percentage that stayed behind (while it was not shown) rises at the very next byte.
   return std::max(count, fileBytesRead + 1);
+}
+
+void showProgressSoFar() {
+  if (settings.showProgressBar) clearProgressBar();
+  fileCopy.lastPercent = 0;
+  if (!settings.printProgress) return;
+  std::uint8_t percent = percentRead(fileBytesRead, currentSize);
+  if (percent == 0) return;
+  fileCopy.lastPercent = percent;
+  showPercentageText(percent);
+  if (settings.showProgressBar) paintBar(kProgressBarLeft, barColumn(percent + 1), kFilledColour);
 }
 
 void clearProgressBar() { paintBar(kProgressBarLeft, kProgressBarRight, kClearedColour); }
