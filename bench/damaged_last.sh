@@ -9,11 +9,15 @@
 #    bytes each, copied in one run by the program with and without retryDamagedLast, at sectorSize
 #    1 and 512, and by GNU ddrescue in direct mode with the same retry count (depthRead, 16), file
 #    after file, each file with its own mapfile. Printed: the failed reads before every readable
-#    byte of every file was read once, the failed reads in all, the readable bytes each lost, and
-#    the bytes where each differs from ddrescue's copy. The damage is bad sectors only, and few:
-#    at sectorSize 1 the retry phase reads a bad area byte by byte through the system's cache,
-#    where one bad sector spoils its whole 4 KiB page, so every bad sector costs thousands of
-#    failed reads there.
+#    byte of every file was read once, the failed reads in all, the readable bytes each lost, the
+#    bytes where each differs from ddrescue's copy, and the files saved under their names. The
+#    damage is bad sectors only, and few: at sectorSize 1 the retry phase reads a bad area byte by
+#    byte through the system's cache, where one bad sector spoils its whole 4 KiB page and every
+#    read of a byte of it fails several reads of the medium, so that one bad sector costs some
+#    300,000 failed reads or more. A run of the program is therefore stopped (SIGKILL) after
+#    SORVEL_DAMAGED_CAP failed reads (100000); its figures then read ">N" where they would be more
+#    than the N failed reads there were, and its bytes lost count what the stopped run had saved,
+#    under the temporary names too.
 # 2. A resumed copy: one file of 64 MiB with bad sectors on a medium made slow (a delay on every
 #    read of each 64 KiB), copied by the program, which is killed (SIGKILL) once its map calls about
 #    half of the file done; the map is saved as it was then, and the program is run again over the
@@ -23,8 +27,9 @@
 #    interrupted, and whether the file it leaves equals the uninterrupted copy.
 #
 # Usage: bench/damaged_last.sh
-# Environment: SORVEL_DAMAGED_FILES, SORVEL_DAMAGED_CAP (200000), SORVEL_BENCH_BUILD (build/bench-speed), SORVEL_RESCUE_DIR
-#   (/var/tmp).
+# Environment: SORVEL_DAMAGED_FILES (200, at least 190), SORVEL_DAMAGED_CAP (100000),
+#   SORVEL_DAMAGED_PART ("many" or "resumed" for one of the two; both by default),
+#   SORVEL_BENCH_BUILD (build/bench-speed), SORVEL_RESCUE_DIR (/var/tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 files="${SORVEL_DAMAGED_FILES:-200}"
@@ -32,7 +37,7 @@ build="${SORVEL_BENCH_BUILD:-build/bench-speed}"
 depth=16 # depthRead of the default options
 # The failed reads after which a run of the program is stopped: at sectorSize 1 the retry phase
 # of one bad sector alone fails some 300,000 to 2,000,000 reads of the medium.
-cap="${SORVEL_DAMAGED_CAP:-200000}"
+cap="${SORVEL_DAMAGED_CAP:-100000}"
 program="$PWD/$build/bench_speed"
 medium="$PWD/$build/sorvel_medium"
 source bench/medium.sh
@@ -84,13 +89,15 @@ lost() {
 }
 
 # unlike A B: the bytes where the copies in the folder A differ from the same names in the folder
-# B (which holds every file under its name).
+# B (which holds every file under its name), a missing or short copy counting its missing bytes.
 unlike() {
-  local path name
+  local path name copy
   for path in "$2"/*; do
     name="$(basename "$path")"
-    cmp -s "$path" "$(copy_of "$1" "$name")" && continue
-    cmp -l "$path" "$(copy_of "$1" "$name")" 2>/dev/null | wc -l || true
+    copy="$(copy_of "$1" "$name")"
+    cmp -s "$path" "$copy" && continue
+    cmp -l "$path" "$copy" 2>/dev/null | wc -l || true
+    echo $(($(stat -c %s "$path") - $(stat -c %s "$copy" 2>/dev/null || echo 0)))
   done | awk '{ sum += $1 } END { print sum + 0 }'
 }
 
@@ -118,7 +125,7 @@ sorvel_files() {
     fi
     sleep 0.5
   done
-  wait "$pid" 2>/dev/null || true
+  { wait "$pid" || true; } 2>/dev/null
   detach_medium
   read -r before all <<<"$(before_and_all)"
   if [ -n "$stopped" ]; then
@@ -193,6 +200,7 @@ many_files() {
   sorvel_files s512l "sectorSize: 512" "retryDamagedLast: yes"
   before_512="$before"
   row "sorvel, sectorSize 512, retryDamagedLast" "$before" "$all" s512l
+  echo "  (>N: the run was stopped after N failed reads; the figure would be more)"
   echo "  goal: with retryDamagedLast, failed reads before all was read at most ddrescue's ($r_before):"
   echo "    sectorSize 1: $before_1, sectorSize 512: $before_512"
 }
@@ -249,7 +257,7 @@ big_copy() {
     fi
     sleep 0.2
   done
-  wait "$pid" 2>/dev/null || true
+  { wait "$pid" || true; } 2>/dev/null
   detach_medium
   if [ "${2:-}" = stop ]; then cp "$map" "$work/saved.map" 2>/dev/null || : >"$work/saved.map"; fi
   read -r _ reads failed bytes <<<"$(reads_into_done /dev/null)"
