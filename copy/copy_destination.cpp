@@ -12,8 +12,6 @@
 
 namespace {
 
-// How many numbered temporary names are tried after the plain one, when they are taken.
-constexpr int kPartNameCount = 100;
 // The longest file name, in bytes, that common file systems take.
 constexpr std::size_t kNameLimit = 255;
 constexpr unsigned char kContinuationMask = 0xC0;
@@ -39,21 +37,34 @@ std::string partName(std::string_view name, int number) {
 
 }  // namespace
 
-bool createDestinationFile() {
+std::string temporaryNameOf(int number) {
   const std::string name = toString(currentName);
   // The name of a file in a subfolder starts with its folders: only its own name is shortened.
   std::size_t separator = name.rfind(kPathSeparator);
   std::size_t folderLength = separator == std::string::npos ? 0 : separator + 1;
   const std::string folder = destinationFolderPath + kPathSeparator + name.substr(0, folderLength);
+  return folder + partName(std::string_view(name).substr(folderLength), number);
+}
+
+DWORD destinationShare() {
+  // Shared for deletion, so that a copy whose handle cannot be closed can still be renamed, and
+  // for reading when verification reads the copy back through a handle of its own.
+  return FILE_SHARE_DELETE | (settings.verifyData ? FILE_SHARE_READ : 0);
+}
+
+bool createDestinationFile() {
   for (int number = 0; number <= kPartNameCount; ++number) {
-    fileCopy.temporaryFile = folder + partName(std::string_view(name).substr(folderLength), number);
+    fileCopy.temporaryFile = temporaryNameOf(number);
+    // A name whose map name is taken (the map of an earlier copy, or a file of the user's) is
+    // passed over, so that the map of this copy, if it needs one, has the name that goes with its
+    // temporary name.
+    std::string map = mapFileOf(fileCopy.temporaryFile);
+    if (GetFileAttributesA(map.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
     // CREATE_NEW: a file of that name, the user's or a leftover, is never touched; the next
-    // name is tried. Shared for deletion, so that a copy whose handle cannot be closed can still
-    // be renamed, and for reading when verification reads the copy back through a handle of its
-    // own.
-    DWORD share = FILE_SHARE_DELETE | (settings.verifyData ? FILE_SHARE_READ : 0);
-    fileCopy.destination = CreateFileA(fileCopy.temporaryFile.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                       share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // name is tried.
+    fileCopy.destination =
+        CreateFileA(fileCopy.temporaryFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                    destinationShare(), nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (fileCopy.destination != INVALID_HANDLE_VALUE) return true;
     DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;

@@ -198,8 +198,9 @@ bool isSkipped() {
   return currentEntry.name == "." || currentEntry.name == "..";
 }
 
-// Shows the name in stateLine, and in the title when updateTitle is set, when printProgress is.
-void showProgress(const ShortText& name) {
+}  // namespace
+
+void showFileName(const ShortText& name) {
   if (!settings.printProgress) return;
   SetWindowTextA(stateLine, zeroTerminated(name).bytes);
   if (settings.updateTitle) {
@@ -207,6 +208,8 @@ void showProgress(const ShortText& name) {
     SetWindowTextA(mainWindow, zeroTerminated(title).bytes);
   }
 }
+
+namespace {
 
 // Returns true when the platform can tell the attributes of the source file `path` (relative to
 // the source folder). An entry that the directory search lists but cannot examine (a damaged
@@ -232,7 +235,7 @@ void handleFile(const std::string& relativeFolder, JobTotals& totals) {
     return;
   }
   const ShortText name = text(path);
-  showProgress(name);
+  showFileName(name);
   if (settings.printDetail) describeFile();
   if (destinationExists(name)) {
     reportExisting(name);
@@ -257,7 +260,8 @@ void handleFile(const std::string& relativeFolder, JobTotals& totals) {
   }
   if (!settings.logStats) return;
   totals.files += 1;
-  if (!copied) return;
+  // A file whose retries wait is added when they end.
+  if (!copied || copyWaitsForRetry) return;
   totals.bytesRead += fileBytesRead;
   totals.bytesWritten += fileBytesWritten;
   totals.bytesVerified += fileBytesVerified;
@@ -276,6 +280,7 @@ void handleEntries(JobTotals& totals) {
   // The source was found by the check; if it has gone since, there is nothing to handle.
   handleMatchingEntries(std::string(), totals);
   if (walksSubfolders(sourcePattern)) handleSubfolders(totals);
+  retryWaitingCopies(totals);
 }
 
 // Writes the totals into the log when logStats is set and any counter is above 0.

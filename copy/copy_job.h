@@ -49,6 +49,22 @@ void runCopyJob();
 // leaves its counters in fileBytesRead, fileBytesWritten and fileBytesVerified.
 void copyOneFile();
 
+// Set by copyOneFile when the retries of the file wait until every other file of the run is
+// copied (retryDamagedLast); its counters are then not final.
+extern bool copyWaitsForRetry;
+
+// Keeps the copy of the current file, whose copy and trim phases are over, waiting for its
+// retries: writes its map, closes its files and keeps its state. Returns false, changing nothing,
+// when the map could not be written; the retries must then run at once.
+bool retryAfterOtherFiles();
+
+// The end of the copy of one file once its bytes are copied: summary, date, close, real name
+// (or, after a byte that could not be written, the temporary name kept with its map), result line.
+void finishCopy();
+
+// Shows the name in stateLine, and in the title when updateTitle is set, when printProgress is.
+void showFileName(const ShortText& name);
+
 // Builds the details text of currentEntry into currentDetails and shows it in stateLine2.
 void describeFile();
 

@@ -15,15 +15,7 @@ namespace {
 
 // The most milliseconds between two writes of the map while it changes.
 constexpr DWORD kMapIntervalMs = 3000;
-constexpr std::string_view kMapSuffix = ".sorvel-map";
 constexpr std::string_view kMapTemporarySuffix = ".tmp";
-
-// Returns the map's name for the temporary file `part`.
-std::string mapNameOf(const std::string& part) {
-  std::size_t at = part.rfind(kPartSuffix);
-  if (at == std::string::npos) return part + std::string(kMapSuffix);
-  return part.substr(0, at) + std::string(kMapSuffix) + part.substr(at + kPartSuffix.size());
-}
 
 // Writes `text` to `path` whole; returns true when every byte was written and the file closed.
 bool writeWholeFile(const std::string& path, const std::string& text) {
@@ -36,25 +28,16 @@ bool writeWholeFile(const std::string& path, const std::string& text) {
   return CloseHandle(file) && whole;
 }
 
-// How many numbered names are tried after the plain one when a file of the map's name exists.
-constexpr int kMapNameCount = 100;
-
-// Claims a name for the map of this copy: the plain one, or the first free numbered one, created
-// empty so that no file of the user's is ever replaced. Returns the name, empty when none is free.
+// Claims the map's name for this copy, created empty so that no file of the user's is ever
+// replaced: the temporary name was chosen where no file had that name. Returns the name, empty
+// when a file of that name appeared since.
 std::string claimMapName() {
-  std::string base = mapNameOf(fileCopy.temporaryFile);
-  for (int number = 0; number <= kMapNameCount; ++number) {
-    std::string name = number == 0 ? base : base + std::to_string(number);
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      CloseHandle(file);
-      return name;
-    }
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
-  }
-  return {};
+  std::string name = mapFileOf(fileCopy.temporaryFile);
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  CloseHandle(file);
+  return name;
 }
 
 // Replaces the map at `mapFile` with the map in memory; returns true when it was replaced whole.
@@ -64,6 +47,10 @@ bool replaceMap(const std::string& mapFile) {
       "source: " + fileCopy.sourceFile,
       "source size: " + std::to_string(currentSize),
   };
+  // Without the source's time the map cannot tell an interrupted copy of this source from one of
+  // an older version: it is then written without it and never resumed from.
+  std::string time = sourceTimeText();
+  if (!time.empty()) comments.push_back(std::string(kSourceTimeComment) + time);
   std::string text = fileCopy.map.text(comments, fileCopy.mapPosition, fileCopy.phase);
   std::string temporary = mapFile + std::string(kMapTemporarySuffix);
   if (writeWholeFile(temporary, text) &&
@@ -76,17 +63,26 @@ bool replaceMap(const std::string& mapFile) {
 
 }  // namespace
 
-void writeMapFile(bool now) {
+std::string mapFileOf(const std::string& temporary) {
+  std::size_t at = temporary.rfind(kPartSuffix);
+  if (at == std::string::npos) return temporary + std::string(kMapSuffix);
+  return temporary.substr(0, at) + std::string(kMapSuffix) +
+         temporary.substr(at + kPartSuffix.size());
+}
+
+bool writeMapFile(bool now) {
   DWORD tick = GetTickCount();
-  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < kMapIntervalMs)) return;
-  // What the map calls done must be on the medium before the map says so.
-  if (!FlushFileBuffers(fileCopy.destination)) return;
-  if (fileCopy.mapFile.empty()) fileCopy.mapFile = claimMapName();
-  if (fileCopy.mapFile.empty()) return;
-  if (replaceMap(fileCopy.mapFile)) {
-    fileCopy.mapChanged = false;
-    fileCopy.mapWrittenAt = tick;
+  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < kMapIntervalMs)) {
+    return !fileCopy.mapChanged;
   }
+  // What the map calls done must be on the medium before the map says so.
+  if (!FlushFileBuffers(fileCopy.destination)) return false;
+  if (fileCopy.mapFile.empty()) fileCopy.mapFile = claimMapName();
+  if (fileCopy.mapFile.empty()) return false;
+  if (!replaceMap(fileCopy.mapFile)) return false;
+  fileCopy.mapChanged = false;
+  fileCopy.mapWrittenAt = tick;
+  return true;
 }
 
 void markMap(std::int64_t start, std::int64_t end, RangeState state) {

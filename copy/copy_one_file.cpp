@@ -37,12 +37,13 @@ void copyAllBytes() {
   fileCopy.unreadableBytes = 0;
   fileCopy.sourcePosition = 0;  // a freshly opened file is read from its start
   if (settings.showProgressBar) clearProgressBar();
-  // Stopped at its first unreadable byte, a copy must read front to back.
-  if (!copyByteByByte && settings.haltOnFirstError) {
+  // Stopped at its first unreadable byte, a copy must read front to back; one that goes on from an
+  // interrupted copy reads only what its map leaves, in phases.
+  if (!copyByteByByte && settings.haltOnFirstError && !fileCopy.resumed) {
     copyAllBytesInBlocks();
     return;
   }
-  if (!copyByteByByte) {
+  if (!copyByteByByte || fileCopy.resumed) {
     copyAllBytesInPhases();
     return;
   }
@@ -79,11 +80,14 @@ bool closeDestinationFile() {
 }
 
 // Copies sourceFolderPath + currentName to destinationFolderPath + separator + currentName, with
-// the results of a copy byte by byte; the copy is written under a temporary name until it is done.
-// Sets fileBytesRead, fileBytesWritten, fileBytesVerified and fileCopy; writes stateLine3, the
-// title, the progress bar, the result box and the log as the options say.
+// the results of a copy byte by byte; the copy is written under a temporary name until it is done,
+// and goes on from the temporary file of an interrupted copy of the same source. Sets
+// fileBytesRead, fileBytesWritten, fileBytesVerified and fileCopy; writes stateLine3, the title,
+// the progress bar, the result box and the log as the options say. With retryDamagedLast, a file
+// left with areas to retry waits (copyWaitsForRetry) and is finished by retryWaitingCopies.
 void copyOneFile() {
   fileCopy = SingleFileCopy{};
+  copyWaitsForRetry = false;
   // Full paths: a path cut at 255 bytes would name another file.
   fileCopy.sourceFile = sourceFolderPath + toString(currentName);
   fileCopy.destinationFile = destinationFolderPath + kPathSeparator + toString(currentName);
@@ -97,21 +101,35 @@ void copyOneFile() {
     reportUnopenableSource();
     return;
   }
-  if (!createDestinationFile()) {
+  if (!resumeInterruptedCopy() && !createDestinationFile()) {
     reportUncreatableDestination();
     CloseHandle(fileCopy.source);
     return;
   }
   copyAllBytes();
+  if (fileCopy.retryLater && retryAfterOtherFiles()) return;
+  if (fileCopy.retryLater) retryPhase();
+  finishCopy();
+}
+
+void finishCopy() {
   closeReadBackFile();
   closeUnbufferedSource();
   writeSummary();
   keepSourceTime();
-  if (!closeDestinationFile()) reportUnclosableDestination();
-  // Whatever the copy's outcome, it now takes its real name. Only when that name has appeared in
-  // the meantime (or the rename fails) does it keep its temporary name, reported as uncreatable.
-  bool renamed = giveRealName();
-  if (!renamed) reportUncreatableDestination();
+  // A copy that stopped at a byte it could not write (a full disk) keeps its temporary name and
+  // its map, so that the next run goes on from it once there is room.
+  bool kept = fileCopy.writeFailed && keepForResume();
+  bool open = fileCopy.destination != INVALID_HANDLE_VALUE;
+  if (open && !closeDestinationFile()) reportUnclosableDestination();
+  // Otherwise, whatever the copy's outcome, it now takes its real name. Only when that name has
+  // appeared in the meantime (or the rename fails) does it keep its temporary name, reported as
+  // uncreatable.
+  bool renamed = false;
+  if (!kept) {
+    renamed = giveRealName();
+    if (!renamed) reportUncreatableDestination();
+  }
   finishMapFile(renamed);
   CloseHandle(fileCopy.source);
   if (settings.showProgressBar) fillProgressBar();

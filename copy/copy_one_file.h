@@ -61,6 +61,14 @@ struct SingleFileCopy {
   std::map<std::int64_t, FailedReads> failedAttempts;
   // The ranges given up as unreadable, in file order, adjacent ones merged.
   std::vector<MapRange> badRanges;
+  // The copy goes on from the temporary file and map of an earlier, interrupted copy, which held
+  // resumedBytes bytes of the source.
+  bool resumed = false;
+  std::int64_t resumedBytes = 0;
+  bool writeFailed = false;  // a byte could not be written: the copy stopped there
+  // The copy and trim phases are over and areas are left to retry: with retryDamagedLast, the
+  // retries wait until every other file of the run is copied.
+  bool retryLater = false;
 };
 
 extern SingleFileCopy fileCopy;
@@ -81,10 +89,24 @@ bool closeDestinationFile();
 // The suffix of the name a copy is written under until it is done: a file left with it is a copy
 // that was interrupted before the program could report it.
 inline constexpr std::string_view kPartSuffix = ".sorvel-part";
+// How many numbered temporary names are tried after the plain one, when they are taken.
+inline constexpr int kPartNameCount = 100;
+// The suffix of a copy's map, in the place of kPartSuffix (with the same number), and after the
+// real name of a copy whose map is kept.
+inline constexpr std::string_view kMapSuffix = ".sorvel-map";
+// The map's comment line that gives the source's last-write time (a FILETIME, in decimal).
+inline constexpr std::string_view kSourceTimeComment = "source time: ";
+
+// Returns the temporary name numbered `number` (0 for the plain one) of currentName, in full.
+std::string temporaryNameOf(int number);
+
+// Returns the sharing of the destination's handle: deletion, and reading when verifyData is set.
+DWORD destinationShare();
 
 // Creates the copy under a temporary name in the destination folder: currentName + kPartSuffix,
-// or the first free one with a number after the suffix, the name shortened to keep within the
-// file system's name limit; never opens an existing file. Returns true and sets
+// or the first free one with a number after the suffix (free: neither it nor its map name is
+// taken), the name shortened to keep within the file system's name limit; never opens an existing
+// file. Returns true and sets
 // fileCopy.destination and fileCopy.temporaryFile on success.
 bool createDestinationFile();
 
@@ -253,13 +275,40 @@ void copyAllBytesInPhases();
 // Gives the bytes start..end-1 the state `state` in fileCopy.map.
 void markMap(std::int64_t start, std::int64_t end, RangeState state);
 
+// Returns the map's name for the temporary file `temporary`: kPartSuffix becomes kMapSuffix.
+std::string mapFileOf(const std::string& temporary);
+
 // Writes the map beside the temporary file, when `now` or when it changed and a few seconds have
-// passed since it was last written; flushes the copy first.
-void writeMapFile(bool now);
+// passed since it was last written; flushes the copy first. Returns true when the map on disk is
+// the one in memory.
+bool writeMapFile(bool now);
 
 // Ends the map of a copy: removed when the copy got its real name (`renamed`), or kept under the
 // real name + ".sorvel-map" when saveDamageMap is set and bytes were unreadable.
 void finishMapFile(bool renamed);
+
+// Returns, in decimal, the source's last-write time as its open handle tells it; empty when it
+// cannot be told.
+std::string sourceTimeText();
+
+// An interrupted copy (copy/copy_resume.cpp) ----------------------------------------------------
+
+// Looks for the temporary file of an earlier, interrupted copy of this source (the same size and
+// last-write time) with its map. When one is found, opens it (fileCopy.destination), takes its map
+// (ranges done stay done; ranges given up are to be retried), counts the bytes it holds in the
+// three counters, writes the notice "resumed at NNNbytes" and returns true. A temporary file whose
+// map is missing, unreadable or names another source is left alone.
+bool resumeInterruptedCopy();
+
+// Keeps the copy under its temporary name after a byte could not be written, with a map of what
+// it holds, so that a later run goes on from it; on a full disk it gives back its last bytes until
+// the map fits, and removes a copy that holds nothing. Returns false when no map could be
+// written: the copy then takes its real name as it is.
+bool keepForResume();
+
+// Copies the ranges of the map that are left to retry, in file order (the retry phase of
+// copyAllBytesInPhases), showing "Retrying bad areas of NAME" in stateLine2 meanwhile.
+void retryPhase();
 
 // Read-back past the system's cache (copy/copy_read_back.cpp) ------------------------------------
 

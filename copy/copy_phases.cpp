@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/window_handles.h"
 #include "copy/copy_job.h"
 #include "copy/copy_knobs.h"
 #include "copy/copy_one_file.h"
@@ -112,10 +113,18 @@ void copyPhase() {
   std::int64_t largest = std::max<std::int64_t>(1, copyBlockBytes);
   std::int64_t skip = 0;
   std::int64_t largestSkip = std::max(kFirstSkipBytes, currentSize / kSkipsPerFile);
-  // Every byte before `at` is done, or lies in a range marked not trimmed or not tried. Each pass
-  // moves `at` on by at least one byte, so the loop ends.
-  while (at < currentSize && !fileCopy.copyFailed) {
-    std::int64_t end = std::min({currentSize, at + size, (at / kWindowBytes + 1) * kWindowBytes});
+  // Every byte before `at` is done, or lies in a range marked not trimmed, not tried, or (in a
+  // copy that goes on from an earlier one) in any state but not tried. Each pass moves `at` on by
+  // at least one byte, so the loop ends.
+  while (!fileCopy.copyFailed) {
+    // Only bytes never tried are read: those an earlier copy saved are not read again.
+    MapRange untried = fileCopy.map.next(at, RangeState::notTried);
+    if (untried.start >= currentSize) break;
+    if (untried.start > at) {
+      at = untried.start;
+      size = std::clamp<std::int64_t>(firstCopyBlockBytes, 1, largest);
+    }
+    std::int64_t end = std::min({untried.end, at + size, (at / kWindowBytes + 1) * kWindowBytes});
     const std::uint8_t* data = nullptr;
     std::int64_t arrived = readForCopy(at, end, data);
     if (arrived > 0) {
@@ -202,6 +211,11 @@ std::int64_t trimBackward(std::int64_t lower, std::int64_t until, std::int64_t u
 void trimArea(MapRange area) {
   // Nothing more is read from a source that has gone (every byte left is given up).
   if (fileCopy.goneFrom >= 0) return;
+  // An area an earlier copy trimmed already (all of it to be retried) is left to the retry phase.
+  if (fileCopy.map.next(area.start, RangeState::notTrimmed).start >= area.end &&
+      fileCopy.map.next(area.start, RangeState::notTried).start >= area.end) {
+    return;
+  }
   std::int64_t unit = trimUnit();
   std::int64_t at = trimForward(area.start, area.end, unit);
   if (fileCopy.goneFrom >= 0) return;
@@ -249,6 +263,16 @@ void retryArea(std::int64_t start, std::int64_t end) {
   writeMapFile(false);
 }
 
+// Shows in stateLine2 that the bad areas of the file are retried (`retrying`), or gives the line
+// back to the file's details, when printProgress is set.
+void showRetrying(bool retrying) {
+  if (!settings.printProgress) return;
+  ShortText line = retrying               ? "Retrying bad areas of " + currentName
+                   : settings.printDetail ? currentDetails
+                                          : ShortText{};
+  SetWindowTextA(stateLine2, zeroTerminated(line).bytes);
+}
+
 // Runs `step` on each area left (not done and not bad), in file order, until the copy fails.
 template <typename Step>
 void forEachArea(Step step) {
@@ -264,7 +288,7 @@ void forEachArea(Step step) {
 }  // namespace
 
 void copyAllBytesInPhases() {
-  fileCopy.map = RescueMap(currentSize, RangeState::notTried);
+  if (!fileCopy.resumed) fileCopy.map = RescueMap(currentSize, RangeState::notTried);
   fileCopy.mapWrittenAt = GetTickCount();
   copyPastCache = false;
   fileCopy.phase = RescuePhase::copying;
@@ -274,11 +298,28 @@ void copyAllBytesInPhases() {
     writeMapFile(true);
     // Nothing is read from a source that has gone (every byte left is given up).
     if (fileCopy.goneFrom < 0) forEachArea(trimArea);
-    fileCopy.phase = RescuePhase::retrying;
-    writeMapFile(true);
-    forEachArea([](MapRange area) { retryArea(area.start, area.end); });
+    // With retryDamagedLast, what is left waits until the other files of the run are copied.
+    bool left = fileCopy.map.nextArea(0).start < currentSize && !fileCopy.copyFailed;
+    if (left && settings.retryDamagedLast && fileCopy.goneFrom < 0) {
+      fileCopy.phase = RescuePhase::retrying;
+      fileCopy.retryLater = true;
+      return;
+    }
+    retryPhase();
+    return;
   }
   fileCopy.phase = RescuePhase::finished;
   // A copy that never wrote its map (a healthy file copied within a few seconds) writes none.
   if (!fileCopy.mapFile.empty()) writeMapFile(true);
+}
+
+void retryPhase() {
+  fileCopy.retryLater = false;
+  fileCopy.phase = RescuePhase::retrying;
+  writeMapFile(true);
+  showRetrying(true);
+  forEachArea([](MapRange area) { retryArea(area.start, area.end); });
+  showRetrying(false);
+  fileCopy.phase = RescuePhase::finished;
+  writeMapFile(true);
 }

@@ -51,7 +51,10 @@ void reportUnopenableSource() { reportFailure("Unable open file", ", unable open
 
 void reportUncreatableDestination() { reportFailure("Unable create file", ", unable create file"); }
 
-void reportUnwritableByte() { reportFailure("Unable write to file", ", unable write file"); }
+void reportUnwritableByte() {
+  fileCopy.writeFailed = true;
+  reportFailure("Unable write to file", ", unable write file");
+}
 
 void reportUnclosableDestination() { reportFailure("Unable close file", ", unable close file"); }
 

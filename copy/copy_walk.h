@@ -35,6 +35,10 @@ bool walksSubfolders(std::string_view pattern);
 // folder that cannot be listed, or that lies too deep, is reported and the walk goes on.
 void handleSubfolders(JobTotals& totals);
 
+// Retries the files whose retries wait (retryDamagedLast), in the order they were met, each after
+// its "Copy of" entry repeated; adds their counters to `totals`.
+void retryWaitingCopies(JobTotals& totals);
+
 // Makes sure that the destination folders of the folder being walked exist, creating each missing
 // one after its parent, one level at a time. Returns false when one cannot be created; it is
 // reported once (console and error entry), the first time.

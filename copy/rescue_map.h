@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The state of a range, as the mapfile writes it.
@@ -60,6 +61,13 @@ class RescueMap {
   // line with `position` and `phase`, and a line per range.
   std::string text(const std::vector<std::string>& comments, std::int64_t position,
                    RescuePhase phase) const;
+
+  // Reads the text of a mapfile for a file of `size` bytes into `map`: the comment lines go to
+  // `comments` (each without its "# "), the ranges to the map. Returns false, leaving `map` as it
+  // was, for a text that is not such a map: no status line, a line that is neither, ranges that
+  // leave a gap, overlap, or do not end at `size`.
+  static bool parse(std::string_view text, std::int64_t size, RescueMap& map,
+                    std::vector<std::string>& comments);
 
  private:
   std::int64_t size_ = 0;

@@ -76,12 +76,14 @@ void writeCopyOptions() {
   if (settings.logDamagedRanges) writeFlagEntry("logDamagedRanges", true);
   if (settings.saveDamageMap) writeFlagEntry("saveDamageMap", true);
   if (settings.copySubfolders) writeFlagEntry("copySubfolders", true);
+  if (settings.retryDamagedLast) writeFlagEntry("retryDamagedLast", true);
 }
 
 }  // namespace
 
 // Lists the options of the run as plain entries: 35 of them, or 34 when browserPath is empty,
-// and sectorSize, logDamagedRanges, saveDamageMap and copySubfolders last when the user set them.
+// and sectorSize, logDamagedRanges, saveDamageMap, copySubfolders and retryDamagedLast last when
+// the user set them.
 // Writes nothing when enableLog or logSettings is off (the section says both are on).
 void writeSettingsSection() {
   if (!settings.enableLog || !settings.logSettings) return;

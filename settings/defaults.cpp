@@ -36,6 +36,7 @@ void setDefaultSettings() {
   settings.progressBarLatency = 1;
   settings.sectorSize = 0;  // the medium's own
   settings.copySubfolders = false;
+  settings.retryDamagedLast = false;
   settings.backgroundColorHtmlLog = text("0000FF");
   settings.fontColorHtmlLog = text("FFFFFF");
   settings.linkColorHtmlLog = text("FFAA00");

@@ -71,6 +71,7 @@ const SettingField kSettingFields[kSettingFieldCount] = {
     flagField("logDamagedRanges", &Settings::logDamagedRanges, LineRule::whenSet),
     flagField("saveDamageMap", &Settings::saveDamageMap, LineRule::whenSet),
     flagField("copySubfolders", &Settings::copySubfolders, LineRule::whenSet),
+    flagField("retryDamagedLast", &Settings::retryDamagedLast, LineRule::whenSet),
 };
 
 const CheckBoxFlag kCheckBoxFlags[kCheckBoxCount] = {

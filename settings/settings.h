@@ -32,7 +32,8 @@ struct Settings {
   bool subDamagedBitByZero;
   bool logDamagedRanges;  // list the unreadable ranges of a copy as notice entries
   bool saveDamageMap;     // keep the map of a copy with unreadable bytes beside it
-  bool copySubfolders;  // a pattern over a folder also copies every subfolder's matching files
+  bool copySubfolders;    // a pattern over a folder also copies every subfolder's matching files
+  bool retryDamagedLast;  // bad areas are retried after every other file of the run is copied
   std::int32_t depthRead;
   std::int32_t depthWrite;
   std::int32_t depthAccess;

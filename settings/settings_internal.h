@@ -34,7 +34,7 @@ struct SettingField {
   ShortText Settings::*text;
 };
 
-inline constexpr std::size_t kSettingFieldCount = 44;
+inline constexpr std::size_t kSettingFieldCount = 45;
 
 // Every field of `settings`, in the order saveSettingsFile writes their lines.
 extern const SettingField kSettingFields[kSettingFieldCount];

@@ -121,6 +121,7 @@ struct SIZE {
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_BROKEN_PIPE 109L
 #define ERROR_DISK_FULL 112L
+#define ERROR_HANDLE_DISK_FULL 39L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_DIR_NOT_EMPTY 145L
@@ -260,6 +261,8 @@ union LARGE_INTEGER {
 };
 typedef LARGE_INTEGER* PLARGE_INTEGER;
 BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize);
+// Sets the end of the file at the handle's pointer: the file is cut there, or grows with zeros.
+BOOL WINAPI SetEndOfFile(HANDLE file);
 DWORD WINAPI GetFileType(HANDLE file);
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR filePath, DWORD filePathLength,
                                        DWORD flags);

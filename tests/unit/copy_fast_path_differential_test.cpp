@@ -260,7 +260,11 @@ class CopyFastPath : public CopyOneFile {
 
   // Puts the windows, the log, the options and the globals back as they were before any copy.
   void prepare(const FaultCase& c, bool byteByByte) {
-    std::filesystem::remove(destinationPathOf(kName));
+    // No copy of an earlier case is left to go on from.
+    for (const std::string& path :
+         {destinationPathOf(kName), partPathOf(kName), mapPathOf(kName)}) {
+      std::filesystem::remove(path);
+    }
     SetWindowTextA(resultBox, "");
     SetWindowTextA(stateLine3, "");
     SetWindowTextA(mainWindow, "sorvel");

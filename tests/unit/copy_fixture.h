@@ -191,6 +191,10 @@ class CopyOneFile : public ::testing::Test {
   std::string partPathOf(const std::string& name) const {
     return destinationPathOf(name) + std::string(kPartSuffix);
   }
+  // The map beside that temporary name.
+  std::string mapPathOf(const std::string& name) const {
+    return destinationPathOf(name) + std::string(kMapSuffix);
+  }
 
   // Writes a source file of `name` holding `bytes`.
   void writeSource(const std::string& name, const std::string& bytes) const {
@@ -207,7 +211,10 @@ class CopyOneFile : public ::testing::Test {
   // Returns the whole content of a file.
   static std::string contentOf(const std::string& path) { return test_files::readWhole(path); }
 
+  // Returns the bytes of the copy of `name`: under its real name, or under its temporary name
+  // where it kept that (a copy that stopped at a byte it could not write).
   std::string destinationContent(const std::string& name) const {
+    if (!std::filesystem::exists(destinationPathOf(name))) return contentOf(partPathOf(name));
     return contentOf(destinationPathOf(name));
   }
 

@@ -21,7 +21,7 @@ std::string expectedDefaults() {
          "logStats=1\nforceAccess=0\nshowProgressBar=1\nshowLogWhenDone=0\n"
          "watchProductVersion=1\nwaitEnterAfterEachCopy=0\nproceedMinimized=0\n"
          "logSettings=0\nsubDamagedBitByZero=0\nlogDamagedRanges=0\nsaveDamageMap=0\n"
-         "copySubfolders=0\n"
+         "copySubfolders=0\nretryDamagedLast=0\n"
          "depthRead=16\ndepthWrite=4\ndepthAccess=32\ndepthClose=8\ndepthVerify=1\n"
          "fontSizeHtmlLog=1\nprogressBarLatency=1\nsectorSize=0\n"
          "backgroundColorHtmlLog=[0000FF]\nfontColorHtmlLog=[FFFFFF]\n"

@@ -124,6 +124,7 @@ inline std::string describe(const Settings& record) {
   SETTINGS_TEST_FLAG(logDamagedRanges)
   SETTINGS_TEST_FLAG(saveDamageMap)
   SETTINGS_TEST_FLAG(copySubfolders)
+  SETTINGS_TEST_FLAG(retryDamagedLast)
   SETTINGS_TEST_NUMBER(depthRead)
   SETTINGS_TEST_NUMBER(depthWrite)
   SETTINGS_TEST_NUMBER(depthAccess)

@@ -233,6 +233,19 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMo
   return low;
 }
 
+BOOL WINAPI SetEndOfFile(HANDLE file) {
+  kernel32::BlockingCall blocking;
+  std::shared_ptr<FileObject> object = fileWithAccess(file, GENERIC_WRITE);
+  if (!object) return FALSE;
+  int result = 0;
+  do {
+    result = ftruncate(object->descriptor, object->position);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) return failWithErrno(errno);
+  if (object->size) object->size = object->position;
+  return TRUE;
+}
+
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
   kernel32::BlockingCall blocking;
   std::shared_ptr<FileObject> object = fileFromHandle(file);
