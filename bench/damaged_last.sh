@@ -122,6 +122,7 @@ sorvel_files() {
     if [ "${failed:-0}" -ge "$cap" ]; then
       kill -KILL "$pid" 2>/dev/null || true
       stopped=yes
+      break
     fi
     sleep 0.5
   done
