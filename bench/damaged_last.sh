@@ -208,10 +208,10 @@ many_files() {
 
 # ---- 2. a resumed copy ----
 
-# reads_into_done MAP: "READS-INTO-DONE READS FAILED BYTES" from the trace: the reads of the image
-# that touch a 512-byte sector the mapfile MAP of the file in $work/file-blocks calls done whole (a
-# failed read counts when its first byte lies in one), all reads of the image, the failed ones,
-# and the bytes delivered.
+# reads_into_done MAP: "READS-INTO-DONE BYTES-INTO-DONE READS FAILED BYTES" from the trace: the
+# reads of the image that touch a 512-byte sector the mapfile MAP of the file in $work/file-blocks
+# calls done whole (a failed read counts when its first byte lies in one) and the bytes of such
+# sectors they delivered, all reads of the image, the failed ones, and the bytes delivered.
 reads_into_done() {
   awk 'function hex(text,   value, i) { value = 0; text = tolower(substr(text, 3))
       for (i = 1; i <= length(text); i++) value = value * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
@@ -226,8 +226,11 @@ reads_into_done() {
     $4 != "disk.img" { next }
     { reads++; bytes += $2 }
     $3 == 1 { failed++; if (int($1 / 512) in done) into++; next }
-    { for (s = int($1 / 512); s * 512 < $1 + $2; s++) if (s in done) { into++; break } }
-    END { print into + 0, reads + 0, failed + 0, bytes + 0 }' "$work/file-blocks" "$1" "$work/trace"
+    { touched = 0
+      for (s = int($1 / 512); s * 512 < $1 + $2; s++) if (s in done) { touched = 1; again += 512 }
+      into += touched }
+    END { print into + 0, again + 0, reads + 0, failed + 0, bytes + 0 }' \
+    "$work/file-blocks" "$1" "$work/trace"
 }
 
 # done_bytes MAP: the bytes the mapfile MAP calls done.
@@ -261,7 +264,7 @@ big_copy() {
   { wait "$pid" || true; } 2>/dev/null
   detach_medium
   if [ "${2:-}" = stop ]; then cp "$map" "$work/saved.map" 2>/dev/null || : >"$work/saved.map"; fi
-  read -r _ reads failed bytes <<<"$(reads_into_done /dev/null)"
+  read -r _ _ reads failed bytes <<<"$(reads_into_done /dev/null)"
 }
 
 resumed_copy() {
@@ -287,12 +290,12 @@ resumed_copy() {
   saved="$(done_bytes "$work/saved.map")"
   image_rules_files "$work/file-rules"
   big_copy resumed
-  local into
-  read -r into _ <<<"$(reads_into_done "$work/saved.map")"
+  local into again
+  read -r into again _ <<<"$(reads_into_done "$work/saved.map")"
   echo
   echo "a file of 64 MiB with 10 bad sectors of 512 bytes and a bad 4 KiB area, killed (SIGKILL) when its map"
   awk -v d="$saved" -v s="$big_size" 'BEGIN { printf "called %d bytes (%.1f %%) done, then copied again over the same destination\n", d, d * 100 / s }'
-  echo "  reads of the medium into what the saved map called done: $into (goal: 0)"
+  echo "  reads of the medium into what the saved map called done: $into, $again bytes of it read again (goal: 0)"
   echo "  reads of the medium: resumed run $reads ($bytes bytes), uninterrupted copy $reference_reads ($reference_bytes bytes)"
   echo "  failed reads: resumed run $failed, uninterrupted copy $reference_failed"
   if cmp -s "$work/resumed/big.bin" "$work/reference/big.bin"; then
