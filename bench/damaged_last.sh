@@ -33,6 +33,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 files="${SORVEL_DAMAGED_FILES:-200}"
+damaged="3 50 100 150 190" # the damaged files, by their place in the run
 build="${SORVEL_BENCH_BUILD:-build/bench-speed}"
 depth=16 # depthRead of the default options
 # The failed reads after which a run of the program is stopped: at sectorSize 1 the retry phase
@@ -111,7 +112,7 @@ sorvel_files() {
   local out="$1" line lines=() pid failed stopped=""
   shift
   for line in "$@"; do lines+=(--line "$line"); done
-  rm -rf "$work/$out" "$work/trace"
+  rm -rf "${work:?}/${out:?}" "$work/trace"
   attach_medium "$work/fs"
   (cd "$work/run" && exec "$program" --line "subDamagedBitByZero: yes" "${lines[@]}" \
     "$work/fs/*.*" "$work/$out" >/dev/null) &
@@ -139,7 +140,7 @@ sorvel_files() {
 # the other in name order, each with its own mapfile, unread bytes left zero; sets before and all.
 rescue_files() {
   local path name
-  rm -rf "$work/$1" "$work/$1-maps" "$work/trace"
+  rm -rf "${work:?}/${1:?}" "$work/$1-maps" "$work/trace"
   mkdir -p "$work/$1" "$work/$1-maps"
   attach_medium "$work/fs"
   for path in "$work/files"/*; do
@@ -164,7 +165,7 @@ make_files() {
     # 64 to 256 blocks of 4 KiB, the same on every run of the benchmark.
     size=$(((64 + (index * 7919) % 193) * 4096))
     head -c "$size" /dev/urandom | tr '\000' '\001' >"$work/files/$name"
-    case " 3 50 100 150 190 " in
+    case " $damaged " in
       *" $index "*)
         awk -v name="$name" -v s="$size" 'BEGIN { for (k = 1; k <= 3; k++) {
             first = int(s * k / 4 / 4096) * 4096 + 1536; printf "%s %d %d eio 0\n", name, first, first + 511 } }'
@@ -184,7 +185,7 @@ row() {
 many_files() {
   make_files
   echo "$files files of 256 KiB to 1 MiB ($(du -sm "$work/files" | cut -f1) MiB) on ext4 on a loop device over the test medium,"
-  echo "5 of them (the 3rd, 50th, 100th, 150th, 190th of the run) with 3 bad sectors of 512 bytes each; depthRead $depth"
+  echo "5 of them (numbers ${damaged// /, } of the run) with 3 bad sectors of 512 bytes each; depthRead $depth"
   printf '  %-40s %10s %10s %10s %10s %8s\n' "" "failed" "failed" "readable" "bytes" "files" \
     "" "before" "reads" "bytes" "unlike" "under" "" "all read" "in all" "lost" "ddrescue" "names"
   local before all before_1 before_512 r_before
@@ -246,9 +247,11 @@ done_bytes() {
 
 # big_copy OUT [stop]: the program copies big.bin from the medium into the folder $work/OUT with
 # zero substitution; with "stop", killed (SIGKILL) once its map calls half of the file done, or
-# more, and its map is saved in $work/saved.map. Sets reads, failed and bytes from the trace.
+# more, and its map is saved in $work/saved.map. Sets reads, failed and bytes from the trace, and
+# killed when the program was killed.
 big_copy() {
   local pid map="$work/$1/big.bin.sorvel-map"
+  killed=""
   rm -f "$work/trace"
   attach_medium "$work/fs"
   (cd "$work/run" && exec "$program" --line "subDamagedBitByZero: yes" "$work/fs/big.bin" \
@@ -257,6 +260,7 @@ big_copy() {
   while [ "${2:-}" = stop ] && kill -0 "$pid" 2>/dev/null; do
     if [ "$(done_bytes "$map")" -ge $((big_size / 2)) ]; then
       kill -KILL "$pid"
+      killed=yes
       break
     fi
     sleep 0.2
@@ -268,7 +272,7 @@ big_copy() {
 }
 
 resumed_copy() {
-  rm -rf "$work/files" "$work/s"* "$work/r" "$work/r-maps"
+  rm -rf "$work/files" "$work/s1" "$work/s1l" "$work/s512" "$work/s512l" "$work/r" "$work/r-maps"
   big_size=$((64 << 20))
   mkdir -p "$work/big"
   head -c "$big_size" /dev/urandom | tr '\000' '\001' >"$work/big/big.bin"
@@ -286,6 +290,10 @@ resumed_copy() {
   local reference_reads="$reads" reference_failed="$failed" reference_bytes="$bytes"
   image_rules_files "$work/slow-rules"
   big_copy resumed stop
+  if [ -z "$killed" ]; then
+    echo "the copy of 64 MiB ended before its map called half of it done: no resumed copy to count"
+    return
+  fi
   local saved
   saved="$(done_bytes "$work/saved.map")"
   image_rules_files "$work/file-rules"
@@ -305,7 +313,7 @@ resumed_copy() {
       "$work/reference/big.bin" 2>&1 | wc -l) bytes differ or it is missing)"
   fi
   echo "  readable bytes lost: resumed $(lost "$work/big" "$work/resumed"), uninterrupted $(lost "$work/big" "$work/reference")"
-  echo "  files left in the destination: $(ls "$work/resumed" | tr '\n' ' ')"
+  echo "  files left in the destination: $(find "$work/resumed" -mindepth 1 -printf '%f ')"
 }
 
 case "${SORVEL_DAMAGED_PART:-all}" in
