@@ -17,3 +17,8 @@ extern std::int64_t firstCopyBlockBytes;
 // When set, copyOneFile takes every byte through the byte steps alone. Only tests set it, to
 // compare the two ways of copying.
 extern bool copyByteByByte;
+
+// The most milliseconds between two writes of a copy's map while it changes, unless a test sets
+// mapIntervalMs (0: at every change).
+inline constexpr std::int64_t kMapIntervalMs = 3000;
+extern std::int64_t mapIntervalMs;

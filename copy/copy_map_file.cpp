@@ -7,17 +7,19 @@
 #include <vector>
 
 #include "copy/copy_job.h"
+#include "copy/copy_knobs.h"
 #include "copy/copy_one_file.h"
 #include "platform/winapi.h"
 #include "settings/settings.h"
 
+std::int64_t mapIntervalMs = kMapIntervalMs;
+
 namespace {
 
-// The most milliseconds between two writes of the map while it changes.
-constexpr DWORD kMapIntervalMs = 3000;
 constexpr std::string_view kMapTemporarySuffix = ".tmp";
 
 // Writes `text` to `path` whole; returns true when every byte was written and the file closed.
+// On failure the last error is the failed call's (a full disk tells so).
 bool writeWholeFile(const std::string& path, const std::string& text) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -25,7 +27,10 @@ bool writeWholeFile(const std::string& path, const std::string& text) {
   DWORD written = 0;
   bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                written == text.size() && FlushFileBuffers(file);
-  return CloseHandle(file) && whole;
+  DWORD error = GetLastError();
+  bool closed = CloseHandle(file);
+  if (!whole) SetLastError(error);
+  return closed && whole;
 }
 
 // Claims the map's name for this copy, created empty so that no file of the user's is ever
@@ -57,7 +62,9 @@ bool replaceMap(const std::string& mapFile) {
       MoveFileExA(temporary.c_str(), mapFile.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return true;
   }
+  DWORD error = GetLastError();
   DeleteFileA(temporary.c_str());
+  SetLastError(error);
   return false;
 }
 
@@ -72,7 +79,7 @@ std::string mapFileOf(const std::string& temporary) {
 
 bool writeMapFile(bool now) {
   DWORD tick = GetTickCount();
-  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < kMapIntervalMs)) {
+  if (!now && (!fileCopy.mapChanged || tick - fileCopy.mapWrittenAt < mapIntervalMs)) {
     return !fileCopy.mapChanged;
   }
   // What the map calls done must be on the medium before the map says so.

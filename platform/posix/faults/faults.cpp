@@ -1,6 +1,8 @@
 // Fault injection and call counting for tests (see faults.h for the rules).
 #include "platform/posix/faults/faults.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <map>
 #include <mutex>
@@ -65,6 +67,10 @@ struct PathRecord {
 std::mutex lock;
 std::map<std::string, PathRecord> records;
 std::optional<SYSTEMTIME> fixedTime;
+// The writes left before the process ends, as if killed (-1: it never ends).
+std::int64_t writesBeforeEnd = -1;
+// The WriteFile calls since the last reset, on every file.
+std::int64_t writeCallCount = 0;
 
 // Returns the record of `path` (already absolute and normal); the caller holds `lock`.
 PathRecord& recordOf(const std::string& path) { return records[path]; }
@@ -242,6 +248,10 @@ void corruptDelivered(const std::string& path, std::int64_t offset, void* buffer
 
 WritePlan onWrite(const std::string& path, std::int64_t offset, std::uint32_t length) {
   std::lock_guard<std::mutex> guard(lock);
+  // Ended before this write reaches the file, without a flush or a close, as a kill would.
+  if (writesBeforeEnd == 0) _exit(kEndedByFaultLayer);
+  if (writesBeforeEnd > 0) --writesBeforeEnd;
+  ++writeCallCount;
   PathRecord& record = recordOf(path);
   recordCall(record.writes, offset, length);
   std::optional<FailingByte> failing =
@@ -282,6 +292,8 @@ void reset() {
   std::lock_guard<std::mutex> guard(lock);
   records.clear();
   fixedTime.reset();
+  writesBeforeEnd = -1;
+  writeCallCount = 0;
   arm();
 }
 
@@ -289,10 +301,22 @@ void disarm() {
   std::lock_guard<std::mutex> guard(lock);
   records.clear();
   fixedTime.reset();
+  writesBeforeEnd = -1;
+  writeCallCount = 0;
   kernel32::installFaultHooks(nullptr);
 }
 
 void startCounting() { arm(); }
+
+std::int64_t writeCalls() {
+  std::lock_guard<std::mutex> guard(lock);
+  return writeCallCount;
+}
+
+void endProcessAtWrite(std::int64_t count) {
+  std::lock_guard<std::mutex> guard(lock);
+  writesBeforeEnd = count;
+}
 
 void failOpens(const std::string& path, int count, DWORD error) {
   setCountedFailure(&PathRecord::openFailure, path, count, error);

@@ -59,6 +59,16 @@ void disarm();
 // Arms counting without changing any fault.
 void startCounting();
 
+// The exit code of a process ended by endProcessAtWrite.
+inline constexpr int kEndedByFaultLayer = 86;
+
+// The process ends (_exit(kEndedByFaultLayer)) at the WriteFile call that follows `count` others,
+// on any file, before it writes: nothing is flushed or closed, as when the program is killed.
+void endProcessAtWrite(std::int64_t count);
+
+// The WriteFile calls since the last reset, on every file.
+std::int64_t writeCalls();
+
 // How a failing read ends: ReadFailure::error or ReadFailure::noByte.
 using ReadFailure = kernel32::ReadFailure;
 

@@ -510,6 +510,17 @@ e2e_expect_log_entry() {
     e2e_fail "$1: no log entry '$3' in $2"
 }
 
+# e2e_map_saved MAP: the bytes a copy's map calls done (its "+" ranges).
+e2e_map_saved() {
+  local position size state sum=0
+  while read -r position size state; do
+    if [[ "$position" == 0x* && "$size" == 0x* && "$state" == "+" ]]; then
+      sum=$((sum + size))
+    fi
+  done <"$1"
+  echo "$sum"
+}
+
 # e2e_log_entries LOG: the texts of the log's entries after the header, one a line (markup of
 # the entry lines stripped, the texts' own markup kept).
 e2e_log_entries() {
