@@ -45,14 +45,38 @@ loop_medium_usable() {
 # copy of the file BYTES; the image's block numbers of FILE go to $work/blocks, one a line, in
 # file order.
 make_image() {
+  fill_image "$1"
+  cp "$3" "$work/fill/$2"
+  umount "$work/fill"
+  blocks_of "$2" >"$work/blocks"
+}
+
+# make_image_files MIB FOLDER: a fresh ext4 image of MIB MiB in $work/disc/disk.img holding a copy
+# of every file of FOLDER (with its modification time); the image's block numbers of every file go
+# to $work/file-blocks, a line "NAME BLOCK" per block, in file order.
+make_image_files() {
+  fill_image "$1"
+  cp -p "$2"/* "$work/fill/"
+  umount "$work/fill"
+  local path name
+  for path in "$2"/*; do
+    name="$(basename "$path")"
+    blocks_of "$name" | sed "s/^/$name /"
+  done >"$work/file-blocks"
+}
+
+# fill_image MIB: a fresh ext4 image of MIB MiB in $work/disc/disk.img, mounted at $work/fill.
+fill_image() {
   mkdir -p "$work/disc" "$work/fill"
   rm -f "$work/disc/disk.img"
   truncate -s "$1M" "$work/disc/disk.img"
   mkfs.ext4 -q -F -b 4096 -E lazy_itable_init=0,lazy_journal_init=0 "$work/disc/disk.img"
   mount -o loop "$work/disc/disk.img" "$work/fill"
-  cp "$3" "$work/fill/$2"
-  umount "$work/fill"
-  debugfs -R "blocks /$2" "$work/disc/disk.img" 2>/dev/null | tr ' ' '\n' | grep . >"$work/blocks"
+}
+
+# blocks_of NAME: the image's block numbers of the file NAME at its root, one a line, in file order.
+blocks_of() {
+  debugfs -R "blocks /$1" "$work/disc/disk.img" 2>/dev/null | tr ' ' '\n' | grep .
 }
 
 # image_rules FILE_RULES: turns rules in file offsets (lines FIRST LAST MODE N, every range within
@@ -61,6 +85,15 @@ image_rules() {
   awk 'NR == FNR { block[NR - 1] = $1; next }
     { b = int($1 / 4096); base = block[b] * 4096 - b * 4096
       printf "disk.img %d %d %s %s\n", $1 + base, $2 + base, $3, $4 }' "$work/blocks" "$1" \
+    >"$work/rules"
+}
+
+# image_rules_files FILE_RULES: the same for an image of make_image_files: rules in offsets of
+# named files (lines NAME FIRST LAST MODE N) become rules of the image ($work/rules).
+image_rules_files() {
+  awk 'NR == FNR { block[$1, count[$1]++] = $2; next }
+    { b = int($2 / 4096); base = block[$1, b] * 4096 - b * 4096
+      printf "disk.img %d %d %s %s\n", $2 + base, $3 + base, $4, $5 }' "$work/file-blocks" "$1" \
     >"$work/rules"
 }
 
