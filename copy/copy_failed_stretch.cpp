@@ -37,6 +37,10 @@ void noteFailedRead(std::int64_t offset, std::int64_t length) {
   if (length <= (bySector ? fileCopy.sourceSector : 1)) ++reads.ownUnit;
 }
 
+bool readFailedAt(std::int64_t offset) {
+  return fileCopy.failedAttempts.count(attemptKey(offset)) != 0;
+}
+
 std::int64_t readsLeft(std::int64_t offset) {
   std::int64_t attempts = std::max<std::int64_t>(0, readDepth) + 1;
   auto found = fileCopy.failedAttempts.find(attemptKey(offset));

@@ -252,6 +252,9 @@ std::int64_t copyFailedStretch(std::int64_t first, std::int64_t end);
 // and delivered nothing), so that its retries make at most readDepth + 1 reads in all.
 void noteFailedRead(std::int64_t offset, std::int64_t length);
 
+// Returns true when a read aimed at the byte at `offset` (past the cache, at its sector) failed.
+bool readFailedAt(std::int64_t offset);
+
 // Returns how many reads the byte at `offset` has left: readDepth + 1 less its failed reads, but
 // one when none of them was of its own unit (a volume sector past the cache, else one byte).
 std::int64_t readsLeft(std::int64_t offset);

@@ -60,7 +60,7 @@ std::int64_t readThroughCache(std::int64_t start, std::int64_t end, const std::u
 // Reads the source bytes start..end-1 for the copy phase: through the cache until a read failed,
 // past it afterwards.
 std::int64_t readForCopy(std::int64_t start, std::int64_t end, const std::uint8_t*& data) {
-  if (copyPastCache && readsFailedStretchesBySector()) {
+  if (copyPastCache && readsFailedStretchesBySector() && start % fileCopy.sourceSector == 0) {
     std::int64_t arrived = readSourcePastCache(start, end, data);
     // Refused by the file system: the cache serves instead.
     if (arrived > 0 || fileCopy.unbufferedSource != INVALID_HANDLE_VALUE) return arrived;
@@ -230,6 +230,29 @@ void trimArea(MapRange area) {
   writeMapFile(false);
 }
 
+// Scrapes the area left after trimming: reads each unit of it once, in file order, whether or not
+// the one before failed, so that the good sectors between two bad ones are saved before any bad
+// one is retried. A unit a failed read was aimed at already (where a trim stopped) is left to the
+// retry phase.
+void scrapeArea(MapRange area) {
+  if (fileCopy.goneFrom >= 0) return;
+  std::int64_t unit = trimUnit();
+  const std::uint8_t* data = nullptr;
+  // Every unit of the area before `at` has been read once (or had no reads left); each pass moves
+  // `at` on to the next unit, or leaves.
+  for (std::int64_t at = area.start; at < area.end && !fileCopy.copyFailed;) {
+    std::int64_t end = std::min(area.end, (at / unit + 1) * unit);
+    std::int64_t arrived = readFailedAt(at) ? 0 : readForTrim(at, end, data);
+    if (arrived > 0) copyArrivedAt(at, at + arrived, data);
+    if (at + arrived < end && !readFailedAt(at)) {
+      if (sourceGoneAfterFailedRead(at + arrived)) return;
+      if (arrived == 0) noteFailedRead(at, end - at);
+    }
+    at = end;
+  }
+  writeMapFile(false);
+}
+
 // Retries the area start..end-1 with the byte steps, in file order: past the cache by sector
 // where the copy reads so, else byte by byte through the cache; marks what was read done and
 // what was given up bad.
@@ -290,7 +313,9 @@ void forEachArea(Step step) {
 void copyAllBytesInPhases() {
   if (!fileCopy.resumed) fileCopy.map = RescueMap(currentSize, RangeState::notTried);
   fileCopy.mapWrittenAt = GetTickCount();
-  copyPastCache = false;
+  // A copy that goes on from an interrupted one reads past the cache from the start where the
+  // medium allows: the system's read-ahead would read again what the map calls done.
+  copyPastCache = fileCopy.resumed;
   fileCopy.phase = RescuePhase::copying;
   copyPhase();
   if (fileCopy.map.nextArea(0).start < currentSize && !fileCopy.copyFailed) {
@@ -298,6 +323,7 @@ void copyAllBytesInPhases() {
     writeMapFile(true);
     // Nothing is read from a source that has gone (every byte left is given up).
     if (fileCopy.goneFrom < 0) forEachArea(trimArea);
+    if (fileCopy.goneFrom < 0) forEachArea(scrapeArea);
     // With retryDamagedLast, what is left waits until the other files of the run are copied.
     bool left = fileCopy.map.nextArea(0).start < currentSize && !fileCopy.copyFailed;
     if (left && settings.retryDamagedLast && fileCopy.goneFrom < 0) {
