@@ -236,6 +236,9 @@ void trimArea(MapRange area) {
 // retry phase.
 void scrapeArea(MapRange area) {
   if (fileCopy.goneFrom >= 0) return;
+  // On a disk read through the cache in units smaller than its pages, every unit of a bad page
+  // fails, each costing the drive failed reads: such units wait for the retry phase.
+  if (fileCopy.sourceOnDisk && !readsFailedStretchesBySector()) return;
   std::int64_t unit = trimUnit();
   const std::uint8_t* data = nullptr;
   // Every unit of the area before `at` has been read once (or had no reads left); each pass moves
