@@ -1,6 +1,7 @@
 // The destination of one copy: it is written under a temporary name beside the real one, so that
 // a copy that is interrupted never passes for a saved one, and it receives its real name when the
 // copy is done, by a rename that never replaces a file.
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -53,13 +54,16 @@ DWORD destinationShare() {
 }
 
 bool createDestinationFile() {
-  for (int number = 0; number <= kPartNameCount; ++number) {
+  // The numbers before a name found free just now are all taken, by a temporary file or a map.
+  int first = std::max(0, fileCopy.freeTemporaryName);
+  for (int number = first; number <= kPartNameCount; ++number) {
     fileCopy.temporaryFile = temporaryNameOf(number);
     // A name whose map name is taken (the map of an earlier copy, or a file of the user's) is
     // passed over, so that the map of this copy, if it needs one, has the name that goes with its
     // temporary name.
     std::string map = mapFileOf(fileCopy.temporaryFile);
-    if (GetFileAttributesA(map.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    bool knownFree = number == fileCopy.freeTemporaryName;
+    if (!knownFree && GetFileAttributesA(map.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
     // CREATE_NEW: a file of that name, the user's or a leftover, is never touched; the next
     // name is tried.
     fileCopy.destination =

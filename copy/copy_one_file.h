@@ -66,6 +66,9 @@ struct SingleFileCopy {
   bool resumed = false;
   std::int64_t resumedBytes = 0;
   bool writeFailed = false;  // a byte could not be written: the copy stopped there
+  // The first number whose temporary name and map name were both found free while looking for
+  // an interrupted copy (-1 when not known): the temporary name is looked for from there.
+  int freeTemporaryName = -1;
   // The copy and trim phases are over and areas are left to retry: with retryDamagedLast, the
   // retries wait until every other file of the run is copied.
   bool retryLater = false;
@@ -300,7 +303,8 @@ std::string sourceTimeText();
 // last-write time) with its map. When one is found, opens it (fileCopy.destination), takes its map
 // (ranges done stay done; ranges given up are to be retried), counts the bytes it holds in the
 // three counters, writes the notice "resumed at NNNbytes" and returns true. A temporary file whose
-// map is missing, unreadable or names another source is left alone.
+// map is missing, unreadable or names another source is left alone. Otherwise returns false, with
+// the first free temporary name's number in fileCopy.freeTemporaryName when it met one.
 bool resumeInterruptedCopy();
 
 // Keeps the copy under its temporary name after a byte could not be written, with a map of what

@@ -136,8 +136,8 @@ std::string sourceTimeText() {
 }
 
 bool resumeInterruptedCopy() {
-  std::string time = sourceTimeText();
-  if (time.empty() || currentSize <= 0) return false;
+  if (currentSize <= 0) return false;
+  std::string time;  // asked for once a candidate is found
   // A copy takes the first number whose temporary name and map name are both free, so the
   // numbers of interrupted copies come before the first such number.
   for (int number = 0; number <= kPartNameCount; ++number) {
@@ -145,9 +145,14 @@ bool resumeInterruptedCopy() {
     std::string mapFile = mapFileOf(part);
     bool partFound = GetFileAttributesA(part.c_str()) != INVALID_FILE_ATTRIBUTES;
     bool mapFound = GetFileAttributesA(mapFile.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (!partFound && !mapFound) return false;
+    if (!partFound && !mapFound) {
+      fileCopy.freeTemporaryName = number;
+      return false;
+    }
+    if (!partFound || !mapFound) continue;
+    if (time.empty()) time = sourceTimeText();
     RescueMap map;
-    if (!partFound || !mapFound || !readInterruptedMap(mapFile, time, map)) continue;
+    if (time.empty() || !readInterruptedMap(mapFile, time, map)) continue;
     HANDLE copy = CreateFileA(part.c_str(), GENERIC_READ | GENERIC_WRITE, destinationShare(),
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (copy == INVALID_HANDLE_VALUE) continue;
