@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "copy/copy_walk.h"
 #include "copy/rescue_map.h"
 #include "tests/unit/copy_fixture.h"
 
@@ -94,6 +95,32 @@ TEST_F(CopyOneFile, ListsAndMapsTheUnreadableRangesWhenAsked) {
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ((std::vector<std::string>{"bad.bin", "bad.bin.sorvel-map"}), names);
+}
+
+// The good sectors between two bad ones of an area are read before either bad one is retried:
+// with retryDamagedLast the copy stops before its retries, and its map shows them saved.
+TEST_F(CopyOneFile, ReadsTheSectorsBetweenBadOnesBeforeAnyRetry) {
+  settings.subDamagedBitByZero = true;
+  settings.retryDamagedLast = true;
+  settings.sectorSize = 4;
+  readDepth = 3;
+  std::string bytes = patternBytes(100000);
+  writeSource("gap.bin", bytes);
+  faults::failReadRange(sourcePathOf("gap.bin"), 50000, 50003, -1);
+  faults::failReadRange(sourcePathOf("gap.bin"), 50012, 50015, -1);
+  copy("gap.bin");
+  ASSERT_TRUE(copyWaitsForRetry);
+  RescueMap map;
+  std::vector<std::string> comments;
+  ASSERT_TRUE(RescueMap::parse(contentOf(mapPathOf("gap.bin")), 100000, map, comments));
+  EXPECT_EQ("0-50000:+ 50000-50004:/ 50004-50012:+ 50012-50016:/ 50016-100000:+ ", describe(map));
+  JobTotals totals;
+  retryWaitingCopies(totals);
+  bytes.replace(50000, 4, 4, '\0');
+  bytes.replace(50012, 4, 4, '\0');
+  EXPECT_EQ(bytes, destinationContent("gap.bin"));
+  // The bad unit was read once while trimming, then retried alone: readDepth + 1 reads in all.
+  EXPECT_EQ(readDepth, faults::singleByteReadsAt(sourcePathOf("gap.bin"), 50012));
 }
 
 // Without the keys, a healthy or damaged copy leaves only itself: the map goes with the
