@@ -19,9 +19,10 @@ bool copyByteByByte = false;
 
 namespace {
 
-// The block being copied: the byte it begins on (read again) and the new bytes after it. Kept from
-// file to file, so that memory stays at one block whatever the size of the files.
-std::vector<std::uint8_t> sourceBlock;
+// The bytes read through the cache: a block being copied is the byte it begins on (read again) and
+// the new bytes after it. Kept from file to file, so that memory stays at one block whatever the
+// size of the files.
+std::vector<std::uint8_t> cachedBlock;
 // Whether each new byte of the block counts as verified.
 std::vector<std::uint8_t> verifiedBytes;
 
@@ -33,45 +34,15 @@ std::int64_t firstBlock() {
   return std::clamp<std::int64_t>(firstCopyBlockBytes, 1, largestBlock());
 }
 
-// Reads the source bytes from `anchor` up to `end` into sourceBlock in one call. Returns how many
-// arrived: fewer when the read stopped short, none when it failed. Keeps fileCopy.sourcePosition.
-std::int64_t readSourceBlock(std::int64_t anchor, std::int64_t end) {
-  std::int64_t length = end - anchor;
-  if (static_cast<std::int64_t>(sourceBlock.size()) < length) {
-    sourceBlock.resize(static_cast<std::size_t>(length));
-  }
-  fileCopy.sourcePosition = -1;
-  if (!setFilePosition(fileCopy.source, anchor)) return 0;
-  DWORD count = 0;
-  if (!ReadFile(fileCopy.source, sourceBlock.data(), static_cast<DWORD>(length), &count, nullptr)) {
-    // The block's new bytes begin after the byte it begins on, which was read already.
-    sourceGoneAfterFailedRead(anchor + 1);
-    return 0;
-  }
-  std::int64_t arrived = std::min<std::int64_t>(count, length);
-  fileCopy.sourcePosition = anchor + arrived;
+// Reads the source bytes from `anchor` up to `end` in one call and points `data` at them. Returns
+// how many arrived: fewer when the read stopped short, none when it failed. Keeps
+// fileCopy.sourcePosition.
+std::int64_t readSourceBlock(std::int64_t anchor, std::int64_t end, const std::uint8_t*& data) {
+  bool failed = false;
+  std::int64_t arrived = readThroughCache(anchor, end, data, &failed);
+  // The block's new bytes begin after the byte it begins on, which was read already.
+  if (failed) sourceGoneAfterFailedRead(anchor + 1);
   return arrived;
-}
-
-// Writes `data` (the bytes first..end-1) at the destination's position in as few calls as the
-// destination takes. A call that stops at a byte was that byte's first attempt; the byte is then
-// retried alone up to writeDepth times, as the byte steps would. Returns `end`, or the offset of
-// a byte that could not be written (bytes before it are written, none after it).
-std::int64_t writeBlock(std::int64_t first, std::int64_t end, const std::uint8_t* data) {
-  std::int64_t at = first;
-  while (at < end) {
-    DWORD count = 0;
-    // The count decides, with or without an error reported: a byte the call did not write had
-    // its first attempt in it.
-    WriteFile(fileCopy.destination, data + (at - first), static_cast<DWORD>(end - at), &count,
-              nullptr);
-    at += std::min<std::int64_t>(count, end - at);
-    if (at == end) break;
-    fileCopy.dataByte = data[at - first];
-    if (!retryDestinationByte()) return at;
-    ++at;
-  }
-  return end;
 }
 
 // Adds the bytes first..end-1, read and written, to the counters, and those that `verifiedBytes`
@@ -156,7 +127,8 @@ BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
       ++next;
       continue;
     }
-    std::int64_t arrived = readSourceBlock(anchor, end);
+    const std::uint8_t* block = nullptr;
+    std::int64_t arrived = readSourceBlock(anchor, end, block);
     if (arrived == 0) {
       // The byte just read alone is copied as read; the search goes on after it.
       if (next == first) finishByteAt(next++, true);
@@ -170,7 +142,7 @@ BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
       continue;
     }
     std::int64_t fresh = std::max<std::int64_t>(0, arrived - (next - anchor));
-    if (fresh > 0) copyArrivedBytes(next, next + fresh, sourceBlock.data() + (next - anchor));
+    if (fresh > 0) copyArrivedBytes(next, next + fresh, block + (next - anchor));
     next += fresh;
     if (next < end && !fileCopy.copyFailed && readsFailedStretchesBySector()) {
       return BlocksEnd{next, next, 0, failedStretchEnd(next, end)};
@@ -188,6 +160,42 @@ BlocksEnd copyBlocksFrom(std::int64_t first, std::int64_t limit) {
 }
 
 }  // namespace
+
+std::int64_t writeBlock(std::int64_t first, std::int64_t end, const std::uint8_t* data) {
+  std::int64_t at = first;
+  while (at < end) {
+    DWORD count = 0;
+    // The count decides, with or without an error reported: a byte the call did not write had
+    // its first attempt in it.
+    WriteFile(fileCopy.destination, data + (at - first), static_cast<DWORD>(end - at), &count,
+              nullptr);
+    at += std::min<std::int64_t>(count, end - at);
+    if (at == end) break;
+    fileCopy.dataByte = data[at - first];
+    if (!retryDestinationByte()) return at;
+    ++at;
+  }
+  return end;
+}
+
+std::int64_t readThroughCache(std::int64_t start, std::int64_t end, const std::uint8_t*& data,
+                              bool* failed) {
+  std::int64_t length = end - start;
+  if (static_cast<std::int64_t>(cachedBlock.size()) < length) {
+    cachedBlock.resize(static_cast<std::size_t>(length));
+  }
+  fileCopy.sourcePosition = -1;
+  DWORD count = 0;
+  bool read =
+      setFilePosition(fileCopy.source, start) &&
+      ReadFile(fileCopy.source, cachedBlock.data(), static_cast<DWORD>(length), &count, nullptr);
+  if (failed != nullptr) *failed = !read;
+  if (!read) return 0;
+  data = cachedBlock.data();
+  std::int64_t arrived = std::min<std::int64_t>(count, length);
+  fileCopy.sourcePosition = start + arrived;
+  return arrived;
+}
 
 void copyArrivedBytes(std::int64_t first, std::int64_t end, const std::uint8_t* data) {
   std::int64_t written = writeBlock(first, end, data);

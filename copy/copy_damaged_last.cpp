@@ -48,9 +48,7 @@ bool reopenWaitingCopy() {
     reportUnopenableSource();
     return false;
   }
-  fileCopy.destination =
-      CreateFileA(fileCopy.temporaryFile.c_str(), GENERIC_READ | GENERIC_WRITE, destinationShare(),
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  fileCopy.destination = openTemporaryFile(fileCopy.temporaryFile);
   if (fileCopy.destination != INVALID_HANDLE_VALUE) return true;
   reportUncreatableDestination();
   CloseHandle(fileCopy.source);

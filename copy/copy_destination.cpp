@@ -36,6 +36,11 @@ std::string partName(std::string_view name, int number) {
   return std::string(name.substr(0, keep)) + tail;
 }
 
+// Returns the sharing of the destination's handle. Shared for deletion, so that a copy whose
+// handle cannot be closed can still be renamed, and for reading when verification reads the copy
+// back through a handle of its own.
+DWORD destinationShare() { return FILE_SHARE_DELETE | (settings.verifyData ? FILE_SHARE_READ : 0); }
+
 }  // namespace
 
 std::string temporaryNameOf(int number) {
@@ -47,10 +52,9 @@ std::string temporaryNameOf(int number) {
   return folder + partName(std::string_view(name).substr(folderLength), number);
 }
 
-DWORD destinationShare() {
-  // Shared for deletion, so that a copy whose handle cannot be closed can still be renamed, and
-  // for reading when verification reads the copy back through a handle of its own.
-  return FILE_SHARE_DELETE | (settings.verifyData ? FILE_SHARE_READ : 0);
+HANDLE openTemporaryFile(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, destinationShare(), nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool createDestinationFile() {

@@ -103,8 +103,9 @@ inline constexpr std::string_view kSourceTimeComment = "source time: ";
 // Returns the temporary name numbered `number` (0 for the plain one) of currentName, in full.
 std::string temporaryNameOf(int number);
 
-// Returns the sharing of the destination's handle: deletion, and reading when verifyData is set.
-DWORD destinationShare();
+// Opens the temporary file of an earlier copy at `path` again, for reading and writing, shared as
+// the copy's own destination is. Returns the handle or INVALID_HANDLE_VALUE.
+HANDLE openTemporaryFile(const std::string& path);
 
 // Creates the copy under a temporary name in the destination folder: currentName + kPartSuffix,
 // or the first free one with a number after the suffix (free: neither it nor its map name is
@@ -205,6 +206,19 @@ std::int64_t copyGivenUpStretch(std::int64_t offset, std::int64_t limit);
 
 // The block sizes and the way of copying are set in copy/copy_knobs.h, which only the copy's own
 // files, tests and benchmarks include.
+
+// Reads the source bytes start..end-1 through the cache in one call, into a buffer kept from file
+// to file (valid until the next call), and points `data` at them. Returns how many arrived: fewer
+// at the end of the file or before a spot that cannot be read, none when the read failed (then
+// *`failed`, when given, is set). Keeps fileCopy.sourcePosition.
+std::int64_t readThroughCache(std::int64_t start, std::int64_t end, const std::uint8_t*& data,
+                              bool* failed = nullptr);
+
+// Writes `data` (the bytes first..end-1) at the destination's position in as few calls as the
+// destination takes. A call that stops at a byte was that byte's first attempt; the byte is then
+// retried alone up to writeDepth times, as the byte steps would. Returns `end`, or the offset of
+// a byte that could not be written (bytes before it are written, none after it).
+std::int64_t writeBlock(std::int64_t first, std::int64_t end, const std::uint8_t* data);
 
 // Copies the source from offset 0 to currentSize - 1 (or until the copy fails): blocks where the
 // source reads whole, the byte steps from the first byte of a stretch that does not. Every result

@@ -26,8 +26,6 @@ constexpr std::int64_t kSkipAlignment = 4096;
 // The skip grows up to this part of the file.
 constexpr std::int64_t kSkipsPerFile = 100;
 
-// The bytes read through the cache; kept from file to file.
-std::vector<std::uint8_t> cachedBlock;
 // Once a read through the cache failed, the medium is known to fail: the rest of the copy phase
 // reads past the cache, since each failed read through it costs the drive a second failed read
 // (the read-ahead's and the read's own) and refuses a whole cache unit.
@@ -36,25 +34,6 @@ bool copyPastCache = false;
 // Returns `value` rounded up to a multiple of `unit`.
 std::int64_t roundUp(std::int64_t value, std::int64_t unit) {
   return (value + unit - 1) / unit * unit;
-}
-
-// Reads the source bytes start..end-1 through the cache in one call; returns how many arrived
-// and points `data` at them.
-std::int64_t readThroughCache(std::int64_t start, std::int64_t end, const std::uint8_t*& data) {
-  std::int64_t length = end - start;
-  if (static_cast<std::int64_t>(cachedBlock.size()) < length) {
-    cachedBlock.resize(static_cast<std::size_t>(length));
-  }
-  fileCopy.sourcePosition = -1;
-  DWORD count = 0;
-  if (!setFilePosition(fileCopy.source, start) ||
-      !ReadFile(fileCopy.source, cachedBlock.data(), static_cast<DWORD>(length), &count, nullptr)) {
-    return 0;
-  }
-  data = cachedBlock.data();
-  std::int64_t arrived = std::min<std::int64_t>(count, length);
-  fileCopy.sourcePosition = start + arrived;
-  return arrived;
 }
 
 // Reads the source bytes start..end-1 for the copy phase: through the cache until a read failed,

@@ -33,7 +33,9 @@ bool readWholeFile(const std::string& path, std::string& text) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
-  bool whole = GetFileSizeEx(file, &size) && size.QuadPart <= kLargestMapBytes;
+  // Only a file is read: a device or a pipe of that name may never end, or never answer.
+  bool whole = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
+               size.QuadPart <= kLargestMapBytes;
   if (whole) text.assign(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t at = 0;
   // Every byte before `at` has been read; each pass reads more or leaves.
@@ -153,8 +155,7 @@ bool resumeInterruptedCopy() {
     if (time.empty()) time = sourceTimeText();
     RescueMap map;
     if (time.empty() || !readInterruptedMap(mapFile, time, map)) continue;
-    HANDLE copy = CreateFileA(part.c_str(), GENERIC_READ | GENERIC_WRITE, destinationShare(),
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE copy = openTemporaryFile(part);
     if (copy == INVALID_HANDLE_VALUE) continue;
     if (!holdsDoneRanges(copy, map)) {
       CloseHandle(copy);

@@ -63,25 +63,6 @@ std::int64_t drawSubstitutes(std::int64_t first, std::int64_t end) {
   return end;
 }
 
-// Writes substitutes[0..] (the bytes first..end-1) at the destination's position in as few calls
-// as it takes. A call that stops at a byte was that byte's first attempt; the byte is then retried
-// alone up to writeDepth times, as the byte steps would. Returns `end`, or the offset of a byte
-// that could not be written (bytes before it are written, none after it).
-std::int64_t writeSubstitutes(std::int64_t first, std::int64_t end) {
-  std::int64_t at = first;
-  while (at < end) {
-    DWORD count = 0;
-    WriteFile(fileCopy.destination, substitutes.data() + (at - first), static_cast<DWORD>(end - at),
-              &count, nullptr);
-    at += std::min<std::int64_t>(count, end - at);
-    if (at == end) break;
-    fileCopy.dataByte = substitutes[at - first];
-    if (!retryDestinationByte()) return at;
-    ++at;
-  }
-  return end;
-}
-
 // Takes back the draws of the bytes from `keep` on of a stretch drawn from `first` with the
 // generator in state `before`: draws again up to `keep` only, so that the generator and
 // fileCopy.unreadableBytes stand where the byte steps would leave them.
@@ -106,7 +87,7 @@ std::int64_t copyGivenUpStretch(std::int64_t offset, std::int64_t limit) {
     const std::int64_t unreadableBefore = fileCopy.unreadableBytes;
     std::int64_t drawnEnd = drawSubstitutes(offset, chunkEnd);
     bool halted = fileCopy.copyFailed;  // the last byte drawn halts the copy after it is written
-    std::int64_t written = writeSubstitutes(offset, drawnEnd);
+    std::int64_t written = writeBlock(offset, drawnEnd, substitutes.data());
     if (written < drawnEnd) drawOnlyUpTo(offset, written + 1, before, unreadableBefore);
     fileBytesWritten += written - offset;
     // The byte steps read a byte back only while the copy goes on: not the one that halted it.
