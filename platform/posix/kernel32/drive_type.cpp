@@ -10,10 +10,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/posix/kernel32/blocking_call.h"
+#include "platform/posix/kernel32/no_buffering.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -23,22 +24,6 @@ constexpr long kTmpfsMagic = 0x01021994;
 constexpr long kRamfsMagic = 0x858458f6;
 // The major number of SCSI CD-ROM drives (/dev/sr*).
 constexpr unsigned kCdromMajor = 11;
-
-// Returns the sysfs folder of the block device `device`, which exists only for one.
-std::string blockDeviceFolder(dev_t device) {
-  return "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
-}
-
-// Returns true when the disk of the block device in `folder` (or of the disk its partition lies
-// on) says it is removable.
-bool removableDisk(const std::string& folder) {
-  for (const char* flag : {"/removable", "/../removable"}) {
-    std::ifstream in(folder + flag);
-    int value = 0;
-    if (in >> value) return value == 1;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -50,11 +35,11 @@ UINT WINAPI GetDriveTypeA(LPCSTR rootPathName) {
   if (stat(root, &status) != 0 || !S_ISDIR(status.st_mode) || statfs(root, &volume) != 0) {
     return DRIVE_NO_ROOT_DIR;
   }
-  std::string folder = blockDeviceFolder(status.st_dev);
-  struct stat device {};
-  if (stat(folder.c_str(), &device) == 0) {
+  // Only a block device has a sysfs folder, and every disk tells whether it is removable.
+  if (std::optional<std::uint32_t> removable =
+          kernel32::diskAttribute(status.st_dev, "removable")) {
     if (major(status.st_dev) == kCdromMajor) return DRIVE_CDROM;
-    return removableDisk(folder) ? DRIVE_REMOVABLE : DRIVE_FIXED;
+    return *removable == 1 ? DRIVE_REMOVABLE : DRIVE_FIXED;
   }
   long type = static_cast<long>(volume.f_type);
   if (type == kTmpfsMagic || type == kRamfsMagic) return DRIVE_RAMDISK;

@@ -23,22 +23,15 @@ bool modeIsReadOnly(const struct stat& status) {
 }
 
 int statEntry(const std::string& path, struct stat& status) {
-  if (const SystemCallHooks* hooks = systemCallHooks()) {
-    if (int error = hooks->onStat(absoluteNormalPath(path)); error != 0) return error;
-  }
-  // lstat first: what is no link needs no second call, and a path that lstat cannot find, stat
-  // cannot find either.
-  if (lstat(path.c_str(), &status) != 0) return errno;
-  if (!S_ISLNK(status.st_mode)) return 0;
-  struct stat target {};
-  if (stat(path.c_str(), &target) == 0) status = target;
-  return 0;
+  return statEntryIn(AT_FDCWD, path, path, status);
 }
 
 int statEntryIn(int folder, const std::string& name, const std::string& path, struct stat& status) {
   if (const SystemCallHooks* hooks = systemCallHooks()) {
     if (int error = hooks->onStat(absoluteNormalPath(path)); error != 0) return error;
   }
+  // Without following a link first: what is no link needs no second call, and a path that cannot
+  // be found so cannot be found by following it either.
   if (fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return errno;
   if (!S_ISLNK(status.st_mode)) return 0;
   struct stat target {};

@@ -7,30 +7,26 @@
 
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace kernel32 {
 
-namespace {
-
-// Returns the number in the sysfs file `path`, or 0 when there is none.
-std::uint32_t sysfsNumber(const std::string& path) {
-  std::ifstream in(path);
-  std::uint32_t value = 0;
-  if (!(in >> value)) return 0;
-  return value;
-}
-
-}  // namespace
-
-std::uint32_t volumeSectorBytes(dev_t device) {
+std::optional<std::uint32_t> diskAttribute(dev_t device, const char* name) {
   std::string folder =
       "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
-  // A partition has no queue of its own: its disk's holds the logical block size.
-  for (const char* queue : {"/queue/logical_block_size", "/../queue/logical_block_size"}) {
-    std::uint32_t bytes = sysfsNumber(folder + queue);
-    if (bytes > 0 && (bytes & (bytes - 1)) == 0) return bytes;
+  // A partition has no such file of its own: the disk it lies on, its parent folder, has.
+  for (const std::string& path : {folder + "/" + name, folder + "/../" + name}) {
+    std::ifstream in(path);
+    std::uint32_t value = 0;
+    if (in >> value) return value;
   }
+  return std::nullopt;
+}
+
+std::uint32_t volumeSectorBytes(dev_t device) {
+  std::uint32_t bytes = diskAttribute(device, "queue/logical_block_size").value_or(0);
+  if (bytes > 0 && (bytes & (bytes - 1)) == 0) return bytes;
   return kDefaultSectorBytes;
 }
 

@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/posix/kernel32/handles.h"
 #include "platform/winapi.h"
@@ -18,6 +19,11 @@ namespace kernel32 {
 
 // The sector size of a volume whose block device tells none (a memory or FUSE file system).
 inline constexpr std::uint32_t kDefaultSectorBytes = 512;
+
+// Returns the number in the sysfs file `name` (a path below the device's folder) of the block
+// device `device`, or of the disk its partition lies on; nothing for a device that has none (no
+// block device at all).
+std::optional<std::uint32_t> diskAttribute(dev_t device, const char* name);
 
 // Returns the sector size of the volume on `device`: the logical block size of its block device
 // (or of the disk its partition lies on), kDefaultSectorBytes where there is none.
